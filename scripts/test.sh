@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native and the Windows program, and runs every
+# test. Works on a fresh Debian machine as root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+command -v cmake >/dev/null || missing+=(cmake)
+command -v make >/dev/null || missing+=(make)
+command -v g++ >/dev/null || missing+=(g++)
+command -v python3 >/dev/null || missing+=(python3)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake --preset linux
+cmake --build --preset linux -j"$jobs"
+ctest --preset linux -j"$jobs"
+
+cmake --preset windows
+cmake --build --preset windows -j"$jobs"

@@ -1,0 +1,42 @@
+#include "video/y4m_writer.h"
+
+#include <cstdio>
+
+#include "avs/avs_library.h"
+#include "avs/frame_props.h"
+#include "video/video_format.h"
+
+bool write_y4m_header(const AVS_VideoInfo* info, uint32_t fps_num, uint32_t fps_den) {
+    const char* tag = chroma_tag(info);
+    if (!tag) {
+        std::fprintf(stderr, "unsupported Avisynth pixel format for Y4M output: %d\n",
+                     info->pixel_type);
+        return false;
+    }
+    std::fprintf(stdout, "YUV4MPEG2 W%d H%d F%u:%u Ip A0:0 %s\n", info->width, info->height,
+                 fps_num, fps_den, tag);
+    std::fflush(stdout);
+    return true;
+}
+
+void write_y4m_frame(const AVS_VideoFrame* frame) {
+    std::fwrite("FRAME\n", 1, 6, stdout);
+    write_plane(frame, AVS_PLANAR_Y);
+    write_plane(frame, AVS_PLANAR_U);
+    write_plane(frame, AVS_PLANAR_V);
+}
+
+void write_plane(const AVS_VideoFrame* frame, int plane) {
+    const unsigned char* row = avs_library->avs_get_read_ptr_p(frame, plane);
+    const int pitch = avs_library->avs_get_pitch_p(frame, plane);
+    const int row_size = avs_library->avs_get_row_size_p(frame, plane);
+    const int height = avs_library->avs_get_height_p(frame, plane);
+    if (row_size <= 0) return;  // a negative size would read far past the frame
+    for (int y = 0; y < height; ++y, row += pitch)
+        std::fwrite(row, 1, static_cast<size_t>(row_size), stdout);
+}
+
+bool frame_marked_dropped(AVS_ScriptEnvironment* env, const AVS_VideoFrame* frame) {
+    int64_t drop = 0;
+    return read_int_frame_prop(env, frame, "qel_drop_frame", &drop) == PROP_PRESENT && drop != 0;
+}

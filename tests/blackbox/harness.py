@@ -1,0 +1,163 @@
+"""Runs the built program against the stand-in engine and collects what it produced.
+
+The environment names the program (QEL_RUNNER), a launcher to put in front of it
+(QEL_LAUNCHER: empty for the native build, wine for the Windows one), the folder of the
+stand-in variants (QEL_STANDIN_ROOT) and the target system (QEL_TARGET).
+"""
+
+import os
+import shlex
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+RUNNER = os.environ["QEL_RUNNER"]
+LAUNCHER = shlex.split(os.environ.get("QEL_LAUNCHER", ""))
+STANDIN_ROOT = os.environ["QEL_STANDIN_ROOT"]
+WINDOWS = os.environ.get("QEL_TARGET") == "Windows"
+
+LIBRARY_FILE = "avisynth.dll" if WINDOWS else "libavisynth.so"
+
+# Trace lines the stand-in writes only when the runner misuses it.
+MISUSE_MARKERS = ("unexpected_call", "foreign_video_info", "bad_plane",
+                  "take_clip released_value", "invoke Import bad_arguments")
+
+USAGE = (
+    "usage: qel_avs_runner --validate script.avs [frames.csv]\n"
+    "       qel_avs_runner --validate-real script.avs [frames.csv]\n"
+    "       qel_avs_runner --check-source expected_source_id script.avs\n"
+    "       qel_avs_runner --y4m script.avs\n"
+    "       qel_avs_runner --y4m-skip-drop fps_num fps_den script.avs\n"
+    "       qel_avs_runner --wav script.avs\n"
+)
+
+LOAD_FAILED = ("failed to load AviSynth.dll. Install 64-bit AviSynth+ and make sure "
+               "AviSynth.dll can be found.\n")
+NO_PROPERTY_API = ("loaded AviSynth does not expose the frame property C API required by "
+                   "qelkit\n")
+
+
+def text(lines):
+    """Bytes of lines printed through a text-mode stream of the target: standard error
+    always, standard output outside the Y4M and WAV modes. Windows turns "\\n" into
+    "\\r\\n" there; files the program writes are binary on both platforms."""
+    data = lines.encode()
+    return data.replace(b"\n", b"\r\n") if WINDOWS else data
+
+
+def variant_dir(variant):
+    return os.path.join(STANDIN_ROOT, variant)
+
+
+def library_path(variant):
+    """The full path under which the runner finds the variant's library."""
+    return os.path.realpath(os.path.join(variant_dir(variant), LIBRARY_FILE))
+
+
+class run_result:
+    def __init__(self, code, out, err, trace):
+        self.code = code
+        self.out = out
+        self.err = err
+        # The stand-in's call trace, one string per line; with interleave, the lines the
+        # program printed stand among the calls.
+        self.trace = trace
+
+
+class runner_case(unittest.TestCase):
+    """A test case with a scratch folder for fixtures and output files."""
+
+    def setUp(self):
+        self._scratch = tempfile.TemporaryDirectory(prefix="qel_")
+        self.dir = self._scratch.name
+
+    def tearDown(self):
+        self._scratch.cleanup()
+
+    def path(self, *parts):
+        return os.path.join(self.dir, *parts)
+
+    def clip(self, *lines, name="clip.avs"):
+        """Writes a clip description for the stand-in and returns its path."""
+        path = self.path(name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as f:
+            f.write("".join(line + "\n" for line in lines))
+        return path
+
+    def run_runner(self, *args, variant="full", library_dir=None, faults=(), cwd=None,
+                   interleave=False):
+        """Runs the program. variant None: no engine on the search path. faults: the
+        stand-in's fault switches. interleave: the trace, standard output and standard
+        error all go to one file, in the order they happened."""
+        trace_path = self.path("trace.log")
+        if os.path.exists(trace_path):
+            os.remove(trace_path)
+        env = dict(os.environ)
+        env["QEL_STANDIN_TRACE"] = trace_path
+        for fault in faults:
+            env[fault] = "1"
+        if library_dir is None:
+            library_dir = variant_dir(variant) if variant else self.empty_dir()
+        env.update(library_search_env(library_dir))
+        command = LAUNCHER + [RUNNER] + list(args)
+        if interleave:
+            with open(trace_path, "ab") as merged:
+                proc = subprocess.run(command, stdout=merged, stderr=merged, env=env,
+                                      cwd=cwd or self.dir, timeout=120)
+            out = err = b""
+        else:
+            proc = subprocess.run(command, capture_output=True, env=env,
+                                  cwd=cwd or self.dir, timeout=120)
+            out, err = proc.stdout, proc.stderr
+        trace_bytes = b""
+        if os.path.exists(trace_path):
+            with open(trace_path, "rb") as f:
+                trace_bytes = f.read()
+        trace = trace_bytes.decode(errors="replace").splitlines()
+        for line in trace:
+            self.assertFalse(line.startswith(MISUSE_MARKERS), "stand-in misused: " + line)
+        return run_result(proc.returncode, out, err, trace)
+
+    def empty_dir(self):
+        path = self.path("no_engine")
+        os.makedirs(path, exist_ok=True)
+        return path
+
+    def copy_library(self, variant, folder):
+        """A copy of a variant's library in a folder of the test's own."""
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy(os.path.join(variant_dir(variant), LIBRARY_FILE), folder)
+        return folder
+
+    def read(self, *parts):
+        with open(self.path(*parts), "rb") as f:
+            return f.read()
+
+    def assert_failed_with(self, result, code, message):
+        self.assertEqual(result.err, text(message))
+        self.assertEqual(result.out, b"")
+        self.assertEqual(result.code, code)
+
+
+def library_search_env(folder):
+    """Environment that makes the loader find the engine in folder first."""
+    if WINDOWS:
+        return {"WINEPATH": folder}
+    return {"LD_LIBRARY_PATH": folder}
+
+
+def without_timings(err):
+    """Standard error with the seconds of the progress lines blanked out."""
+    lines = []
+    for line in err.split(b"\n"):
+        if line.startswith((b"qel_render,", b"qel_progress,")):
+            line = b",".join(line.split(b",")[:4]) + b",*,*"
+        lines.append(line)
+    return b"\n".join(lines)
+
+
+def calls(trace, *prefixes):
+    """The trace lines that begin with one of the prefixes."""
+    return [line for line in trace if line.startswith(prefixes)]
