@@ -161,3 +161,37 @@ def without_timings(err):
 def calls(trace, *prefixes):
     """The trace lines that begin with one of the prefixes."""
     return [line for line in trace if line.startswith(prefixes)]
+
+
+# What the stand-in serves, computed the same way it computes it.
+
+_CYCLE = bytes(range(256))
+
+
+def plane_bytes(frame, plane, row_size, height):
+    """The rows of plane (0 Y, 1 U, 2 V) of a frame, without the pitch's padding."""
+    cycle = _CYCLE * (row_size // 256 + 2)
+    rows = []
+    for row in range(height):
+        start = (frame * 11 + plane * 67 + row * 5) & 0xFF
+        rows.append(cycle[start:start + row_size])
+    return b"".join(rows)
+
+
+def default_planes(width, height, family=420, bits=8):
+    """(row size, height) of the planes Y, U and V when the description sets none."""
+    size = 1 if bits <= 8 else 2 if bits <= 16 else 4
+    chroma_width = width // 2 if family in (420, 422) else width
+    chroma_height = height // 2 if family == 420 else height
+    return [(width * size, height), (chroma_width * size, chroma_height),
+            (chroma_width * size, chroma_height)]
+
+
+def y4m_frame(frame, planes):
+    return b"FRAME\n" + b"".join(plane_bytes(frame, p, row, rows)
+                                 for p, (row, rows) in enumerate(planes))
+
+
+def sample_bytes(start, count):
+    """The interleaved audio bytes from byte offset start."""
+    return bytes((k + (k >> 8)) & 0xFF for k in range(start, start + count))
