@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native and the Windows program, and runs every
-# test. Works on a fresh Debian machine as root.
+# test: natively, then the same suites against the Windows build under wine. Works on a
+# fresh Debian machine as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,7 @@ command -v g++ >/dev/null || missing+=(g++)
 command -v python3 >/dev/null || missing+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+[ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update
@@ -24,3 +26,4 @@ ctest --preset linux -j"$jobs"
 
 cmake --preset windows
 cmake --build --preset windows -j"$jobs"
+ctest --preset windows -j"$jobs"

@@ -1,5 +1,7 @@
 // qel_avs_runner: runs one AviSynth+ script and turns its clip into the verb's product.
 
+#include <cstdio>
+
 #include "avs/avs_library.h"
 #include "avs/script_import.h"
 #include "runner/exit_codes.h"
@@ -17,6 +19,9 @@ int end_setup(std::FILE* run_log, int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Messages must leave at once, in order with the engine's own doings. Windows' C
+    // runtime gives a standard error that is a pipe a full buffer of its own otherwise.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
     run_params params;
     if (!parse_command_line(argc, argv, &params) || !prepare_stdout(params.mode))
         return EXIT_CODE_SETUP;

@@ -50,9 +50,15 @@ def variant_dir(variant):
     return os.path.join(STANDIN_ROOT, variant)
 
 
+def target_path(path):
+    """A path of this machine as the program sees it: under wine, drive Z: is the root."""
+    path = os.path.realpath(path)
+    return "Z:" + path.replace("/", "\\") if WINDOWS else path
+
+
 def library_path(variant):
     """The full path under which the runner finds the variant's library."""
-    return os.path.realpath(os.path.join(variant_dir(variant), LIBRARY_FILE))
+    return target_path(os.path.join(variant_dir(variant), LIBRARY_FILE))
 
 
 class run_result:
@@ -144,7 +150,7 @@ class runner_case(unittest.TestCase):
 def library_search_env(folder):
     """Environment that makes the loader find the engine in folder first."""
     if WINDOWS:
-        return {"WINEPATH": folder}
+        return {"WINEPATH": target_path(folder)}
     return {"LD_LIBRARY_PATH": folder}
 
 

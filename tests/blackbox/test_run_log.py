@@ -3,7 +3,7 @@
 import os
 import unittest
 
-from harness import library_path, runner_case, without_timings
+from harness import LIBRARY_FILE, library_path, runner_case, target_path, without_timings
 
 HEAD = ["start", "runner: windows 64-bit", "{script}", "load: AviSynth.dll"]
 
@@ -100,27 +100,27 @@ class run_log(runner_case):
         script = self.clip("video 64 48 25 1 0")
         for length, expected in ((259, "full"), (260, "fallback"), (300, "fallback")):
             with self.subTest(length=length):
-                folder = self.deep_folder(length - len("/libavisynth.so"))
+                folder = self.library_folder_for_path_length(length)
                 self.copy_library("full", folder)
-                self.run_runner("--validate", script, "f.csv", library_dir=folder)
+                result = self.run_runner("--validate", script, "f.csv", library_dir=folder)
+                self.assertEqual(result.code, 0, result.err)
                 line = self.log_lines("f.csv.runner.log")[4]
                 if expected == "full":
-                    path = os.path.join(folder, "libavisynth.so")
+                    path = target_path(os.path.join(folder, LIBRARY_FILE))
                     self.assertEqual(len(path), length)
                     self.assertEqual(line, "dll: " + path)
                 else:
                     self.assertEqual(line, "dll: AviSynth.dll loaded, path unavailable")
 
-    def deep_folder(self, length):
-        """A folder whose absolute path has exactly length characters."""
-        base = os.path.realpath(self.dir)
-        folder = base
-        while len(folder) < length:
-            step = min(60, length - len(folder) - 1)
-            if step < 1:
-                break
+    def library_folder_for_path_length(self, length):
+        """A folder from which the library's full path, as the program sees it, has
+        exactly length characters."""
+        folder = os.path.realpath(self.dir)
+        overhead = len(target_path(os.path.join(folder, LIBRARY_FILE))) - len(folder)
+        while len(folder) + overhead < length:
+            step = min(60, length - overhead - len(folder) - 1)
             folder = os.path.join(folder, "d" * step)
-        self.assertEqual(len(folder), length)
+        self.assertEqual(len(target_path(os.path.join(folder, LIBRARY_FILE))), length)
         return folder
 
 

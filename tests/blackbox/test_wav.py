@@ -37,6 +37,13 @@ class wav_stream(runner_case):
                                                         8 * size) + sample_bytes(0, 1000 * block))
                 self.assertEqual(result.err, b"")
 
+    def test_no_byte_of_the_stream_is_translated(self):
+        result = self.wav("audio 48000 2 2 200")
+        data = result.out[44:]
+        self.assertEqual(data, sample_bytes(0, 800))
+        for byte in (b"\x0a", b"\x1a", b"\x0d", b"\x00", b"\xff"):
+            self.assertIn(byte, data)
+
     def test_chunk_requests(self):
         cases = [
             (0, []),
@@ -94,9 +101,10 @@ class wav_stream(runner_case):
                 self.assertEqual(calls(result.trace, "get_audio")[-1], "get_audio 131072 65536")
 
     def test_a_buffer_that_cannot_be_allocated(self):
-        # Block align 2e9 bytes: two samples fit the RIFF limit, 65536 of them fit no memory.
-        result = self.wav("audio 48000 2 1000000000 2", code=10)
-        self.assertEqual(result.out, wav_header(4000000000, 1, 1000000000, 48000, 2000000000, 16))
+        # Block align 2^31 - 2 bytes: one sample fits the RIFF limit, 65536 of them are
+        # more than a 64-bit process can address.
+        result = self.wav("audio 48000 2 1073741823 1", code=10)
+        self.assertEqual(result.out, wav_header(2147483646, 1, 1073741823, 48000, 2147483646, 16))
         self.assertEqual(result.err, text("failed to allocate audio buffer\n"))
         self.assertEqual(calls(result.trace, "get_audio"), [])
 

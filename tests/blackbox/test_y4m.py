@@ -76,10 +76,10 @@ class y4m_header(runner_case):
                                  f"pixel_type {YV12_PIXEL_TYPE}")
                 result = self.run_runner("--y4m", clip, variant=variant)
                 if tag:
-                    self.assertEqual(result.code, 0)
+                    self.assertEqual(result.code, 0, result.err)
                     self.assertEqual(result.out, f"YUV4MPEG2 W64 H48 F25:1 Ip A0:0 {tag}\n".encode())
                 else:
-                    self.assertEqual(result.code, 4)
+                    self.assertEqual(result.code, 4, result.err)
                     self.assertEqual(result.out, b"")
                 if tag is None and variant == "full" and "none" not in format_line:
                     self.assertEqual(calls(result.trace, "is_yv"), [])
@@ -118,6 +118,15 @@ class y4m_frames(runner_case):
                 planes = default_planes(width, height, family, bits)
                 header, body = result.out.split(b"\n", 1)
                 self.assertEqual(body, b"".join(y4m_frame(f, planes) for f in range(frames)))
+
+    def test_no_byte_of_the_stream_is_translated(self):
+        # Rows of 300 bytes run through every byte value, 0x0A and 0x1A among them.
+        result = self.stream("--y4m", lines=["video 300 2 25 1 2", "format 444 8"])
+        body = result.out.split(b"\n", 1)[1]
+        planes = default_planes(300, 2, 444)
+        self.assertEqual(body, y4m_frame(0, planes) + y4m_frame(1, planes))
+        for byte in (b"\x0a", b"\x1a", b"\x0d", b"\x00", b"\xff"):
+            self.assertIn(byte, body[6:])
 
     def test_a_1080p_frame_record_has_the_exact_size(self):
         for bits, size in ((8, 3110406), (16, 6220806)):
