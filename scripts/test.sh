@@ -11,6 +11,7 @@ command -v make >/dev/null || missing+=(make)
 command -v g++ >/dev/null || missing+=(g++)
 command -v python3 >/dev/null || missing+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/src/googletest/googletest/CMakeLists.txt ] || missing+=(googletest)  # built for Windows
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
 [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
 if [ ${#missing[@]} -gt 0 ]; then

@@ -21,7 +21,8 @@ int reject_result(AVS_ScriptEnvironment* env, AVS_Value result, std::FILE* run_l
     int code;
     if (result.type == AVS_TYPE_ERROR) {
         log_checkpoint(run_log, "failed: import");
-        std::fprintf(stderr, "%s\n", result.d.string);  // before the value holding it goes
+        // Printed before the value that holds the text is released.
+        std::fprintf(stderr, "%s\n", result.d.string ? result.d.string : "");
         code = EXIT_CODE_IMPORT_ERROR;
     } else {
         log_checkpoint(run_log, "failed: script did not return clip");

@@ -92,11 +92,11 @@ class runner_case(unittest.TestCase):
             f.write("".join(line + "\n" for line in lines))
         return path
 
-    def run_runner(self, *args, variant="full", library_dir=None, faults=(), cwd=None,
-                   interleave=False):
+    def run_runner(self, *args, variant="full", library_dir=None, faults=(), interleave=False):
         """Runs the program. variant None: no engine on the search path. faults: the
         stand-in's fault switches. interleave: the trace, standard output and standard
-        error all go to one file, in the order they happened."""
+        error all go to one file, in the order they happened. The program runs in the
+        scratch folder, so relative output paths land there."""
         trace_path = self.path("trace.log")
         if os.path.exists(trace_path):
             os.remove(trace_path)
@@ -111,11 +111,11 @@ class runner_case(unittest.TestCase):
         if interleave:
             with open(trace_path, "ab") as merged:
                 proc = subprocess.run(command, stdout=merged, stderr=merged, env=env,
-                                      cwd=cwd or self.dir, timeout=120)
+                                      cwd=self.dir, timeout=120)
             out = err = b""
         else:
             proc = subprocess.run(command, capture_output=True, env=env,
-                                  cwd=cwd or self.dir, timeout=120)
+                                  cwd=self.dir, timeout=120)
             out, err = proc.stdout, proc.stderr
         trace_bytes = b""
         if os.path.exists(trace_path):
