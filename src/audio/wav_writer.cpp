@@ -27,6 +27,7 @@ int bytes_per_sample(int32_t sample_type) {
 }
 
 struct wav_layout {
+    int bytes_per_sample;
     int32_t block_align;
     int64_t data_size;
     bool fits;  // data_size within what the RIFF header can state
@@ -34,8 +35,9 @@ struct wav_layout {
 
 wav_layout layout_for(const AVS_VideoInfo* info) {
     wav_layout layout;
+    layout.bytes_per_sample = bytes_per_sample(info->sample_type);
     layout.block_align = static_cast<int32_t>(static_cast<int64_t>(info->nchannels) *
-                                              bytes_per_sample(info->sample_type));
+                                              layout.bytes_per_sample);
     // A product beyond 64 bits is certainly beyond the limit; never let it wrap.
     layout.fits = !__builtin_mul_overflow(info->num_audio_samples,
                                           static_cast<int64_t>(layout.block_align),
@@ -59,7 +61,7 @@ void write_header(const AVS_VideoInfo* info, const wav_layout& layout) {
     write_le32(static_cast<uint32_t>(info->audio_samples_per_second));
     write_le32(static_cast<uint32_t>(info->audio_samples_per_second) * block_align);
     write_le16(static_cast<uint16_t>(block_align));
-    write_le16(static_cast<uint16_t>(8 * bytes_per_sample(info->sample_type)));
+    write_le16(static_cast<uint16_t>(8 * layout.bytes_per_sample));
     write_tag("data");
     write_le32(data_size);
 }

@@ -21,7 +21,7 @@ LIBRARY_FILE = "avisynth.dll" if WINDOWS else "libavisynth.so"
 
 # Trace lines the stand-in writes only when the runner misuses it.
 MISUSE_MARKERS = ("unexpected_call", "foreign_video_info", "bad_plane",
-                  "take_clip released_value", "invoke Import bad_arguments")
+                  "take_clip released_value", "bad_invoke")
 
 USAGE = (
     "usage: qel_avs_runner --validate script.avs [frames.csv]\n"

@@ -146,7 +146,7 @@ EXPORT int avs_set_var(AVS_ScriptEnvironment*, const char* name, AVS_Value value
 EXPORT AVS_Value avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value args,
                             const char** arg_names) {
     if (std::strcmp(name, "Import") != 0 || args.type != 's' || args.array_size != 0 || arg_names) {
-        trace("invoke %s bad_arguments", name);
+        trace("bad_invoke %s", name);
         return text_value('e', "stand-in: Import takes one path");
     }
     trace("invoke Import %s", args.d.string);

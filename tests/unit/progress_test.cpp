@@ -60,3 +60,29 @@ TEST(estimate_remaining, last_frame_leaves_nothing) {
     times[2] = 2.0;
     EXPECT_DOUBLE_EQ(estimate_remaining(&state, 3, 3, 3.0), 0.0);
 }
+
+// update_progress_at at given clock readings: when a line is due and what it reads.
+TEST(update_progress_at, prints_the_worked_example_line) {
+    std::vector<double> times(101, 0.0);
+    progress_state state = state_with(times, 2.0);
+    times[5] = 7.0;
+    state.last_line_seconds = 11.4;
+    testing::internal::CaptureStderr();
+    update_progress_at(&state, 10, 100, 12.0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "qel_render,10,100,10.00,10.000,90.000\n");
+    EXPECT_DOUBLE_EQ(state.last_line_seconds, 12.0);
+    EXPECT_DOUBLE_EQ(times[10], 12.0);
+}
+
+TEST(update_progress_at, waits_half_a_second_but_always_prints_the_last_frame) {
+    std::vector<double> times(4, 0.0);
+    progress_state state = state_with(times, 0.0);
+    testing::internal::CaptureStderr();
+    update_progress_at(&state, 1, 3, 0.49);  // too soon: recorded, not printed
+    update_progress_at(&state, 2, 3, 0.5);   // exactly half a second: printed
+    update_progress_at(&state, 3, 3, 0.51);  // the last frame, however soon
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "qel_render,2,3,66.67,0.500,0.010\n"
+              "qel_render,3,3,100.00,0.510,0.000\n");
+    EXPECT_DOUBLE_EQ(times[1], 0.49);
+}
