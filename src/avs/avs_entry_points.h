@@ -9,7 +9,7 @@
 AVS_LISTED(AVS_REQUIRED, avs_add_function)
 AVS_LISTED(AVS_REQUIRED, avs_at_exit)
 AVS_LISTED(AVS_REQUIRED, avs_bit_blt)
-AVS_LISTED(AVS_REQUIRED, avs_check_version)
+AVS_CALLED(AVS_REQUIRED, avs_check_version, int, (AVS_ScriptEnvironment*, int))
 AVS_CALLED(AVS_REQUIRED, avs_clip_get_error, const char*, (AVS_Clip*))
 AVS_LISTED(AVS_REQUIRED, avs_copy_clip)
 AVS_LISTED(AVS_REQUIRED, avs_copy_value)

@@ -65,7 +65,8 @@ AVS_ScriptEnvironment* open_script_environment(std::FILE* run_log) {
         return nullptr;
     }
     if (!avs_library->avs_get_frame_props_ro || !avs_library->avs_prop_get_int ||
-        !avs_library->avs_prop_get_float) {
+        !avs_library->avs_prop_get_float ||
+        avs_library->avs_check_version(env, AVS_FRAME_PROPS_INTERFACE_VERSION) != 0) {
         log_checkpoint(run_log, "failed: frame property API unavailable");
         std::fputs("loaded AviSynth does not expose the frame property C API required by "
                    "qelkit\n", stderr);

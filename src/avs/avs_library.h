@@ -26,7 +26,8 @@ extern avs_api* avs_library;
 // table discarded, avs_library null; the caller closes the run log and ends with 2.
 bool load_avisynth(std::FILE* run_log);
 
-// Creates the version-8 environment and demands the frame-property entry points.
+// Creates the version-8 environment and demands the frame-property entry points from an
+// engine of interface version 9 or later, the first whose property reads are safe.
 // Null on failure, after its checkpoint, its message and its releases.
 AVS_ScriptEnvironment* open_script_environment(std::FILE* run_log);
 

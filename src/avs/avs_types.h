@@ -85,3 +85,8 @@ enum avs_prop_error : int {
 };
 
 constexpr int AVS_INTERFACE_VERSION = 8;
+
+// Engines below interface version 9 export the frame-property entry points, but their
+// avs_get_frame_props_ro reads the frame handle as a pointer to the engine's own frame
+// reference and crashes the caller; version 9 fixed it.
+constexpr int AVS_FRAME_PROPS_INTERFACE_VERSION = 9;

@@ -94,7 +94,7 @@ class runner_case(unittest.TestCase):
 
     def run_runner(self, *args, variant="full", library_dir=None, faults=(), interleave=False):
         """Runs the program. variant None: no engine on the search path. faults: the
-        stand-in's fault switches. interleave: the trace, standard output and standard
+        stand-in's fault switches, each "NAME" (set to 1) or "NAME=VALUE". interleave: the trace, standard output and standard
         error all go to one file, in the order they happened. The program runs in the
         scratch folder, so relative output paths land there."""
         trace_path = self.path("trace.log")
@@ -103,7 +103,8 @@ class runner_case(unittest.TestCase):
         env = dict(os.environ)
         env["QEL_STANDIN_TRACE"] = trace_path
         for fault in faults:
-            env[fault] = "1"
+            name, _, value = fault.partition("=")
+            env[name] = value or "1"
         if library_dir is None:
             library_dir = variant_dir(variant) if variant else self.empty_dir()
         env.update(library_search_env(library_dir))

@@ -3,7 +3,7 @@ releases, read from the stand-in's trace."""
 
 import unittest
 
-from harness import LOAD_FAILED, NO_PROPERTY_API, runner_case
+from harness import LOAD_FAILED, NO_PROPERTY_API, calls, runner_case
 
 MODES = [
     ["--validate", "{clip}"],
@@ -25,6 +25,9 @@ SETUP_FAILURES = [
     # The environment is deleted before the library is unloaded.
     ("without_optional", (), NO_PROPERTY_API, ["create_env 8", "delete_env", "unload"]),
     ("without_prop_float", (), NO_PROPERTY_API, ["create_env 8", "delete_env", "unload"]),
+    # An engine before interface version 9 has the entry points, but they crash.
+    ("full", ("QEL_STANDIN_ENV_VERSION=8",), NO_PROPERTY_API,
+     ["create_env 8", "check_version 9", "delete_env", "unload"]),
 ]
 
 
@@ -48,13 +51,23 @@ class engine_setup(runner_case):
                                          faults=("QEL_STANDIN_SET_VAR_FAIL",))
                 self.assert_failed_with(result, 2, "failed to set validation source mode\n")
                 self.assertEqual(result.trace, [
-                    "create_env 8", f"set_var qel_validation_blank b {value}", "delete_env",
-                    "unload"])
+                    "create_env 8", "check_version 9", f"set_var qel_validation_blank b {value}",
+                    "delete_env", "unload"])
 
     def test_the_variable_fault_does_not_touch_modes_without_the_variable(self):
         clip = self.clip("video 64 48 25 1 1", "prop * qel_source_id int 1")
         result = self.run_runner("--check-source", "1", clip, faults=("QEL_STANDIN_SET_VAR_FAIL",))
         self.assertEqual(result.code, 0)
+
+    def test_engines_of_interface_version_9_and_later_are_asked_once_then_run(self):
+        clip = self.clip("video 64 48 25 1 1", "prop * qel_source_id int 1")
+        for version in ("9", "10", "12"):
+            for args in self.modes():
+                with self.subTest(version=version, mode=args[0]):
+                    result = self.run_runner(*args, faults=("QEL_STANDIN_ENV_VERSION=" + version,))
+                    self.assertNotEqual(result.code, 2, result.err)
+                    self.assertEqual(result.trace[:2], ["create_env 8", "check_version 9"])
+                    self.assertEqual(len(calls(result.trace, "check_version")), 1)
 
     def test_a_library_without_the_newer_format_queries_still_loads(self):
         clip = self.clip("video 64 48 25 1 1", "prop * qel_source_id int 1")

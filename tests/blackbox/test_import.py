@@ -20,7 +20,7 @@ class import_script(runner_case):
                                          interleave=True)
                 self.assertEqual(result.code, 1)
                 # Printed before the value that holds the text is released.
-                self.assertEqual(result.trace[2:], [
+                self.assertEqual(result.trace[3:], [
                     "invoke Import " + self.path("clip.avs")]
                     + printed.splitlines() + ["release_value e", "delete_env", "unload"])
 
@@ -41,15 +41,15 @@ class import_script(runner_case):
                                          self.clip("result " + kind, "text some text"))
                 self.assert_failed_with(result, 3, "script did not return a clip\n")
                 self.assertEqual(result.trace, [
-                    "create_env 8", "invoke Import " + self.path("clip.avs"),
+                    "create_env 8", "check_version 9", "invoke Import " + self.path("clip.avs"),
                     "release_value " + letter, "delete_env", "unload"])
 
     def test_a_clip_is_taken_then_its_value_released_then_its_information_read(self):
         result = self.run_runner("--check-source", "1",
                                  self.clip("video 64 48 25 1 1", "prop * qel_source_id int 1"))
         self.assertEqual(result.code, 0)
-        self.assertEqual(result.trace[:5], [
-            "create_env 8", "invoke Import " + self.path("clip.avs"), "take_clip",
+        self.assertEqual(result.trace[:6], [
+            "create_env 8", "check_version 9", "invoke Import " + self.path("clip.avs"), "take_clip",
             "release_value c", "get_video_info"])
         self.assertEqual(len(calls(result.trace, "release_value")), 1)
 

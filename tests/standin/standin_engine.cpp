@@ -135,6 +135,14 @@ EXPORT AVS_ScriptEnvironment* avs_create_script_environment(int version) {
 
 EXPORT void avs_delete_script_environment(AVS_ScriptEnvironment*) { trace("delete_env"); }
 
+// The interface version the environment supports: QEL_STANDIN_ENV_VERSION, else that of
+// a current engine release.
+EXPORT int avs_check_version(AVS_ScriptEnvironment*, int version) {
+    trace("check_version %d", version);
+    const char* supported = std::getenv("QEL_STANDIN_ENV_VERSION");
+    return version <= (supported ? std::atoi(supported) : 11) ? 0 : -1;
+}
+
 EXPORT int avs_set_var(AVS_ScriptEnvironment*, const char* name, AVS_Value value) {
     if (value.type == 'b')
         trace("set_var %s b %d", name, value.d.boolean);
@@ -316,7 +324,6 @@ EXPORT double avs_prop_get_float(AVS_ScriptEnvironment*, const AVS_Map* map, con
 STANDIN_UNCALLED(avs_add_function)
 STANDIN_UNCALLED(avs_at_exit)
 STANDIN_UNCALLED(avs_bit_blt)
-STANDIN_UNCALLED(avs_check_version)
 STANDIN_UNCALLED(avs_copy_clip)
 STANDIN_UNCALLED(avs_copy_value)
 STANDIN_UNCALLED(avs_copy_video_frame)
