@@ -104,6 +104,8 @@ bool parse_line(const std::string& line, clip_description* clip) {
         clip->audio_fail_set = true;
         words >> clip->audio_fail_sample;
         clip->audio_fail_text = optional_text_of(words);
+    } else if (directive == "prepared") {
+        clip->prepared = true;
     } else if (directive == "delay") {
         std::string frame;
         int ms = 0;

@@ -13,6 +13,9 @@
 //   audio RATE SAMPLE_TYPE CHANNELS COUNT
 //   audio_fail SAMPLE [text <rest>]  the request covering SAMPLE fails
 //   delay FRAME|* MILLISECONDS       sleep in avs_get_frame
+//   prepared                     serve every frame from one frame made once (frame 0's
+//                                bytes) and every audio request from one chunk (the
+//                                bytes of the first), so the engine costs nearly nothing
 //   # comment
 #pragma once
 
@@ -58,6 +61,7 @@ struct clip_description {
     int64_t audio_fail_sample = 0;
     optional_text audio_fail_text;
     std::map<int, int> delays_ms;  // frame (-1 all) -> milliseconds
+    bool prepared = false;
 };
 
 // Parses the file; false with a reason in *error when it cannot be read or understood.

@@ -17,11 +17,18 @@ struct AVS_ScriptEnvironment {
     int version;
 };
 
+struct AVS_VideoFrame;
+
 struct AVS_Clip {
     clip_description description;
     bool value_released = false;  // the 'c' value that Import returned
     bool has_error = false;
     std::string error;
+    // With "prepared": the one frame every fetch hands out, and the audio buffer that
+    // already holds the prepared chunk, with the bytes it holds.
+    AVS_VideoFrame* prepared_frame = nullptr;
+    const void* filled_audio = nullptr;
+    int64_t filled_audio_bytes = 0;
 };
 
 struct AVS_Map {
@@ -184,22 +191,10 @@ EXPORT const char* avs_clip_get_error(AVS_Clip* clip) {
     return clip->has_error ? clip->error.c_str() : nullptr;
 }
 
-EXPORT AVS_VideoFrame* avs_get_frame(AVS_Clip* clip, int n) {
-    const clip_description& description = clip->description;
-    if (const int* ms = frame_rule(description.delays_ms, n))
-        std::this_thread::sleep_for(std::chrono::milliseconds(*ms));
-    auto failure = description.fetch_failures.find(n);
-    if (failure != description.fetch_failures.end()) {
-        trace("get_frame %d failed", n);
-        clip->has_error = failure->second.present;
-        clip->error = failure->second.text;
-        return nullptr;
-    }
-    trace("get_frame %d held %d", n, ++frames_held);
+namespace {
+
+AVS_VideoFrame* make_frame(const clip_description& description, int n) {
     AVS_VideoFrame* frame = new AVS_VideoFrame{};
-    frame->index = n;
-    const std::string* map_state = frame_rule(description.map_states, n);
-    frame->map = AVS_Map{n, map_state && *map_state == "error"};
     for (int p = 0; p < 3; ++p) {
         const plane_geometry g = plane_of(description, p);
         frame->geometry[p] = g;
@@ -213,8 +208,36 @@ EXPORT AVS_VideoFrame* avs_get_frame(AVS_Clip* clip, int n) {
     return frame;
 }
 
+}  // namespace
+
+EXPORT AVS_VideoFrame* avs_get_frame(AVS_Clip* clip, int n) {
+    const clip_description& description = clip->description;
+    if (const int* ms = frame_rule(description.delays_ms, n))
+        std::this_thread::sleep_for(std::chrono::milliseconds(*ms));
+    auto failure = description.fetch_failures.find(n);
+    if (failure != description.fetch_failures.end()) {
+        trace("get_frame %d failed", n);
+        clip->has_error = failure->second.present;
+        clip->error = failure->second.text;
+        return nullptr;
+    }
+    trace("get_frame %d held %d", n, ++frames_held);
+    AVS_VideoFrame* frame;
+    if (description.prepared) {
+        if (!clip->prepared_frame) clip->prepared_frame = make_frame(description, 0);
+        frame = clip->prepared_frame;
+    } else {
+        frame = make_frame(description, n);
+    }
+    frame->index = n;
+    const std::string* map_state = frame_rule(description.map_states, n);
+    frame->map = AVS_Map{n, map_state && *map_state == "error"};
+    return frame;
+}
+
 EXPORT void avs_release_video_frame(AVS_VideoFrame* frame) {
     trace("release_frame %d held %d", frame->index, --frames_held);
+    if (frame == imported_clip->prepared_frame) return;
     for (unsigned char* plane : frame->planes) std::free(plane);
     delete frame;
 }
@@ -250,8 +273,16 @@ EXPORT int avs_get_audio(AVS_Clip* clip, void* buffer, int64_t start, int64_t co
     }
     const int bytes = description.info.sample_type == 2 ? 2 : description.info.sample_type == 4 ? 3 : 4;
     const int64_t block = static_cast<int64_t>(bytes) * description.info.nchannels;
+    const int64_t size = count * block;
+    if (description.prepared) {
+        // The first chunk's bytes, written once into a buffer the caller hands back.
+        if (buffer == clip->filled_audio && size <= clip->filled_audio_bytes) return 0;
+        start = 0;
+        clip->filled_audio = buffer;
+        clip->filled_audio_bytes = size;
+    }
     unsigned char* out = static_cast<unsigned char*>(buffer);
-    for (int64_t i = 0, offset = start * block; i < count * block; ++i, ++offset)
+    for (int64_t i = 0, offset = start * block; i < size; ++i, ++offset)
         out[i] = sample_byte(offset);
     return 0;
 }

@@ -6,7 +6,8 @@
 #include <cstring>
 
 void trace(const char* format, ...) {
-    const char* path = std::getenv("QEL_STANDIN_TRACE");
+    // Looked up once: a fetch loop of a million frames must not scan the environment.
+    static const char* const path = std::getenv("QEL_STANDIN_TRACE");
     if (!path || !*path) return;
     std::FILE* file = std::fopen(path, "ab");
     if (!file) return;
