@@ -6,6 +6,7 @@
 #include "avs/avs_library.h"
 #include "avs/clip_error.h"
 #include "runner/exit_codes.h"
+#include "runner/standard_output.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ wav_layout layout_for(const AVS_VideoInfo* info) {
     return layout;
 }
 
-void write_tag(const char* four_chars) { std::fwrite(four_chars, 1, 4, stdout); }
+void write_tag(const char* four_chars) { write_stdout(four_chars, 4); }
 
 void write_header(const AVS_VideoInfo* info, const wav_layout& layout) {
     const uint32_t data_size = static_cast<uint32_t>(layout.data_size);
@@ -69,6 +70,7 @@ void write_header(const AVS_VideoInfo* info, const wav_layout& layout) {
 int stream_samples(AVS_Clip* clip, const AVS_VideoInfo* info, int32_t block_align,
                    unsigned char* buffer) {
     for (int64_t start = 0; start < info->num_audio_samples; start += chunk_samples) {
+        if (stdout_reader_gone()) return EXIT_CODE_READER_GONE;
         const int64_t left = info->num_audio_samples - start;
         const int64_t count = left < chunk_samples ? left : chunk_samples;
         if (avs_library->avs_get_audio(clip, buffer, start, count) != 0) {
@@ -77,8 +79,7 @@ int stream_samples(AVS_Clip* clip, const AVS_VideoInfo* info, int32_t block_alig
                          static_cast<long long>(start), error.separator, error.text);
             return EXIT_CODE_AUDIO_FETCH;
         }
-        std::fwrite(buffer, 1, static_cast<size_t>(block_align) * static_cast<size_t>(count),
-                    stdout);
+        write_stdout(buffer, static_cast<size_t>(block_align) * static_cast<size_t>(count));
     }
     return EXIT_CODE_OK;
 }
@@ -88,14 +89,14 @@ int stream_samples(AVS_Clip* clip, const AVS_VideoInfo* info, int32_t block_alig
 void write_le16(uint16_t value) {
     const unsigned char bytes[2] = {static_cast<unsigned char>(value),
                                     static_cast<unsigned char>(value >> 8)};
-    std::fwrite(bytes, 1, 2, stdout);
+    write_stdout(bytes, 2);
 }
 
 void write_le32(uint32_t value) {
     const unsigned char bytes[4] = {
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
         static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    std::fwrite(bytes, 1, 4, stdout);
+    write_stdout(bytes, 4);
 }
 
 int write_wav(AVS_Clip* clip, const AVS_VideoInfo* info) {

@@ -1,13 +1,15 @@
 // The program's only window on the operating system. Everything else calls these.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // A symbol as the dynamic loader hands it out; callers cast it to the real type.
 using platform_symbol = void (*)();
 
 // Loads a shared library by its bare module name ("avisynth"), through the system's
-// ordinary library search. Null when no such library can be loaded.
+// ordinary library search, never from the current directory. Null when no such library
+// can be loaded.
 void* platform_load_module(const char* name);
 
 // The exported symbol of a loaded module, or null when the module lacks it.
@@ -33,3 +35,21 @@ int64_t platform_counter_frequency();
 // Puts standard output in binary mode so that no byte of a stream is translated.
 // False when the runtime refuses.
 bool platform_binary_stdout();
+
+// Readies the standard streams before anything is opened: each of descriptors 0, 1 and
+// 2 that is closed is opened on the null device, so that no file the program opens can
+// take its number; and a write into a pipe whose reader has gone fails instead of ending
+// the process with a signal.
+void platform_guard_standard_streams();
+
+// When standard output is a pipe smaller than bytes, asks the system to enlarge it. A
+// refusal changes nothing; a file or a terminal is left alone.
+void platform_enlarge_stdout_pipe(size_t bytes);
+
+// Writes the bytes to standard output's descriptor itself, past the C library's stream
+// buffer, which must be empty. False when a write failed.
+bool platform_write_stdout(const void* data, size_t size);
+
+// Asked right after a write or flush of a standard stream failed: true when it failed
+// because the stream is a pipe whose reader has gone.
+bool platform_last_write_met_broken_pipe();

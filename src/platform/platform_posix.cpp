@@ -1,11 +1,15 @@
 #include "platform/platform.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <link.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -73,3 +77,38 @@ int64_t platform_counter_frequency() { return 1000000000; }
 void platform_exit_now(int code) { _exit(code); }
 
 bool platform_binary_stdout() { return true; }  // POSIX streams never translate bytes
+
+void platform_guard_standard_streams() {
+    // open() hands out the lowest free number, so going upwards refills each gap in place.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", O_RDWR);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void platform_enlarge_stdout_pipe(size_t bytes) {
+#ifdef F_SETPIPE_SZ
+    struct stat out;
+    if (fstat(STDOUT_FILENO, &out) != 0 || !S_ISFIFO(out.st_mode)) return;
+    const int size = fcntl(STDOUT_FILENO, F_GETPIPE_SZ);
+    if (size >= 0 && static_cast<size_t>(size) < bytes)
+        fcntl(STDOUT_FILENO, F_SETPIPE_SZ, static_cast<int>(bytes));
+#else
+    (void)bytes;
+#endif
+}
+
+bool platform_write_stdout(const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = write(STDOUT_FILENO, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool platform_last_write_met_broken_pipe() { return errno == EPIPE; }

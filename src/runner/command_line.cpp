@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
-
 namespace {
 
 struct verb_row {
@@ -31,8 +29,6 @@ const verb_row* find_verb(const char* text) {
         if (std::strcmp(row.verb, text) == 0) return &row;
     return nullptr;
 }
-
-constexpr size_t stdout_buffer_bytes = 1 << 20;
 
 }  // namespace
 
@@ -81,17 +77,5 @@ bool parse_command_line(int argc, char** argv, run_params* out) {
             return false;
         }
     }
-    return true;
-}
-
-bool prepare_stdout(run_mode mode) {
-    if (!is_y4m_mode(mode) && mode != MODE_WAV) return true;
-    if (!platform_binary_stdout()) {
-        std::fputs("failed to set binary stdout mode\n", stderr);
-        return false;
-    }
-    // Rows and chunks go from the engine's memory into this buffer; a large one turns
-    // gigabytes per second into few system calls.
-    std::setvbuf(stdout, nullptr, _IOFBF, stdout_buffer_bytes);
     return true;
 }

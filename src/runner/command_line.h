@@ -30,9 +30,6 @@ void usage();
 // message; the run then ends with exit code 2.
 bool parse_command_line(int argc, char** argv, run_params* out);
 
-// Binary standard output for the modes that stream bytes there. False after the message.
-bool prepare_stdout(run_mode mode);
-
 // The frame-rate conversion of a Windows strtoul, where unsigned long has 32 bits: white
 // space, one sign, leading decimal digits; a magnitude above 4294967295 saturates, a
 // minus sign negates modulo 2^32, no digits give 0.

@@ -18,4 +18,7 @@ enum exit_code : int {
     EXIT_CODE_NO_FRAMES = 13,
     EXIT_CODE_NO_SOURCE_ID = 14,
     EXIT_CODE_SOURCE_MISMATCH = 15,
+    // Standard output's reader went away: 128 + 13, what a shell shows for a death by
+    // SIGPIPE, told the same way on every platform and without a message.
+    EXIT_CODE_READER_GONE = 141,
 };

@@ -4,9 +4,11 @@
 
 #include "avs/avs_library.h"
 #include "avs/script_import.h"
+#include "platform/platform.h"
 #include "runner/exit_codes.h"
 #include "runner/run_log.h"
 #include "runner/run_sequence.h"
+#include "runner/standard_output.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ int end_setup(std::FILE* run_log, int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform_guard_standard_streams();
     // Messages must leave at once, in order with the engine's own doings. Windows' C
     // runtime gives a standard error that is a pipe a full buffer of its own otherwise.
     std::setvbuf(stderr, nullptr, _IONBF, 0);

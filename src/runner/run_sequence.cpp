@@ -2,9 +2,11 @@
 
 #include "audio/wav_writer.h"
 #include "platform/platform.h"
+#include "runner/exit_codes.h"
 #include "runner/run_log.h"
 #include "validation/source_check.h"
 #include "video/render_loop.h"
+#include "runner/standard_output.h"
 
 int run_mode_operation(const run_params& params, AVS_ScriptEnvironment* env,
                        const script_clip& clip, uint32_t fps_num, uint32_t fps_den,
@@ -23,7 +25,10 @@ int run_mode_operation(const run_params& params, AVS_ScriptEnvironment* env,
 }
 
 void end_run(int code, std::FILE* run_log) {
-    std::fflush(stdout);
+    flush_stdout();
+    // A stream whose last bytes could not reach its reader is no success; a failure told
+    // before keeps its code.
+    if (code == EXIT_CODE_OK && stdout_reader_gone()) code = EXIT_CODE_READER_GONE;
     std::fflush(stderr);
     if (run_log) {
         log_checkpoint_int(run_log, "exit: ", code);

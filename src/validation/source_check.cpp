@@ -6,6 +6,7 @@
 #include "avs/clip_error.h"
 #include "avs/frame_props.h"
 #include "runner/exit_codes.h"
+#include "runner/standard_output.h"
 
 int check_source_id(AVS_ScriptEnvironment* env, AVS_Clip* clip, const AVS_VideoInfo* info,
                     int64_t expected_source_id) {
@@ -36,7 +37,7 @@ int check_source_id(AVS_ScriptEnvironment* env, AVS_Clip* clip, const AVS_VideoI
                      static_cast<long long>(found), static_cast<long long>(expected_source_id));
         return EXIT_CODE_SOURCE_MISMATCH;
     }
-    std::fprintf(stdout, "source_id=%lld\n", static_cast<long long>(found));
-    std::fflush(stdout);
+    print_stdout("source_id=%lld\n", static_cast<long long>(found));
+    flush_stdout();
     return EXIT_CODE_OK;
 }

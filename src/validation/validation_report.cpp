@@ -5,6 +5,7 @@
 #include "avs/frame_props.h"
 #include "runner/run_log.h"
 #include "video/video_format.h"
+#include "runner/standard_output.h"
 
 namespace {
 
@@ -62,14 +63,13 @@ void print_clip_info(const AVS_VideoInfo* info, std::FILE* run_log) {
     const char* tag = chroma_tag(info);
     log_checkpoint(run_log, "render: clip_info");
     const int depth = video_bit_depth(info);
-    std::fprintf(stdout,
-                 "clip_info,width=%d,height=%d,chroma=%s,bit_depth=%d,frames=%d,fps_num=%u,"
+    print_stdout("clip_info,width=%d,height=%d,chroma=%s,bit_depth=%d,frames=%d,fps_num=%u,"
                  "fps_den=%u,has_audio=%d,audio_rate=%d,audio_channels=%d,audio_samples=%lld\n",
                  info->width, info->height, tag ? tag : "unknown", depth, info->num_frames,
                  info->fps_numerator, info->fps_denominator,
                  info->audio_samples_per_second != 0 ? 1 : 0, info->audio_samples_per_second,
                  info->nchannels, static_cast<long long>(info->num_audio_samples));
-    std::fflush(stdout);
+    flush_stdout();
 }
 
 std::FILE* open_validation_csv(const char* csv_path, std::FILE* run_log) {
@@ -103,6 +103,6 @@ void finish_validation_report(std::FILE* csv, const AVS_VideoInfo* info, std::FI
         std::fclose(csv);
     }
     log_checkpoint(run_log, "render: complete");
-    std::fprintf(stdout, "rendered=%d\n", info->num_frames);
-    std::fflush(stdout);
+    print_stdout("rendered=%d\n", info->num_frames);
+    flush_stdout();
 }

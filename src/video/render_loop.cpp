@@ -5,6 +5,7 @@
 #include "runner/exit_codes.h"
 #include "runner/progress.h"
 #include "runner/run_log.h"
+#include "runner/standard_output.h"
 #include "validation/validation_report.h"
 #include "video/y4m_writer.h"
 
@@ -56,6 +57,10 @@ int render_frames(const render_request& request) {
     }
 
     for (int index = 0; index < frame_count;) {
+        if (stdout_reader_gone()) {  // nothing more can reach the reader: fetch no more
+            release_progress(&progress);
+            return EXIT_CODE_READER_GONE;
+        }
         if (validating && frame_checkpoint_due(index, frame_count))
             log_checkpoint_int(request.run_log, "render: frame ", index);
         AVS_VideoFrame* frame = avs_library->avs_get_frame(request.clip, index);

@@ -5,6 +5,7 @@
 #include "avs/avs_library.h"
 #include "avs/frame_props.h"
 #include "video/video_format.h"
+#include "runner/standard_output.h"
 
 bool write_y4m_header(const AVS_VideoInfo* info, uint32_t fps_num, uint32_t fps_den) {
     const char* tag = chroma_tag(info);
@@ -13,14 +14,14 @@ bool write_y4m_header(const AVS_VideoInfo* info, uint32_t fps_num, uint32_t fps_
                      info->pixel_type);
         return false;
     }
-    std::fprintf(stdout, "YUV4MPEG2 W%d H%d F%u:%u Ip A0:0 %s\n", info->width, info->height,
+    print_stdout("YUV4MPEG2 W%d H%d F%u:%u Ip A0:0 %s\n", info->width, info->height,
                  fps_num, fps_den, tag);
-    std::fflush(stdout);
+    flush_stdout();
     return true;
 }
 
 void write_y4m_frame(const AVS_VideoFrame* frame) {
-    std::fwrite("FRAME\n", 1, 6, stdout);
+    write_stdout("FRAME\n", 6);
     write_plane(frame, AVS_PLANAR_Y);
     write_plane(frame, AVS_PLANAR_U);
     write_plane(frame, AVS_PLANAR_V);
@@ -33,7 +34,7 @@ void write_plane(const AVS_VideoFrame* frame, int plane) {
     const int height = avs_library->avs_get_height_p(frame, plane);
     if (row_size <= 0) return;  // a negative size would read far past the frame
     for (int y = 0; y < height; ++y, row += pitch)
-        std::fwrite(row, 1, static_cast<size_t>(row_size), stdout);
+        write_stdout(row, static_cast<size_t>(row_size));
 }
 
 bool frame_marked_dropped(AVS_ScriptEnvironment* env, const AVS_VideoFrame* frame) {

@@ -92,40 +92,55 @@ class runner_case(unittest.TestCase):
             f.write("".join(line + "\n" for line in lines))
         return path
 
-    def run_runner(self, *args, variant="full", library_dir=None, faults=(), interleave=False):
-        """Runs the program. variant None: no engine on the search path. faults: the
-        stand-in's fault switches, each "NAME" (set to 1) or "NAME=VALUE". interleave: the trace, standard output and standard
-        error all go to one file, in the order they happened. The program runs in the
-        scratch folder, so relative output paths land there."""
-        trace_path = self.path("trace.log")
-        if os.path.exists(trace_path):
-            os.remove(trace_path)
+    def trace_path(self):
+        return self.path("trace.log")
+
+    def start_runner(self, *args, variant="full", library_dir=None, faults=(), program=RUNNER,
+                     **streams):
+        """Starts the program in the scratch folder, so relative output paths land there.
+        variant None: no engine on the search path. faults: the stand-in's fault switches,
+        each "NAME" (set to 1) or "NAME=VALUE". streams: Popen's stdin, stdout, stderr."""
         env = dict(os.environ)
-        env["QEL_STANDIN_TRACE"] = trace_path
+        env["QEL_STANDIN_TRACE"] = self.trace_path()
         for fault in faults:
             name, _, value = fault.partition("=")
             env[name] = value or "1"
         if library_dir is None:
             library_dir = variant_dir(variant) if variant else self.empty_dir()
         env.update(library_search_env(library_dir))
-        command = LAUNCHER + [RUNNER] + list(args)
-        if interleave:
-            with open(trace_path, "ab") as merged:
-                proc = subprocess.run(command, stdout=merged, stderr=merged, env=env,
-                                      cwd=self.dir, timeout=120)
-            out = err = b""
-        else:
-            proc = subprocess.run(command, capture_output=True, env=env,
-                                  cwd=self.dir, timeout=120)
-            out, err = proc.stdout, proc.stderr
+        return subprocess.Popen(LAUNCHER + [program] + list(args), env=env, cwd=self.dir,
+                                **streams)
+
+    def reset_trace(self):
+        if os.path.exists(self.trace_path()):
+            os.remove(self.trace_path())
+
+    def read_trace(self):
+        """The stand-in's call trace, one string per line, checked for misuse."""
         trace_bytes = b""
-        if os.path.exists(trace_path):
-            with open(trace_path, "rb") as f:
+        if os.path.exists(self.trace_path()):
+            with open(self.trace_path(), "rb") as f:
                 trace_bytes = f.read()
         trace = trace_bytes.decode(errors="replace").splitlines()
         for line in trace:
             self.assertFalse(line.startswith(MISUSE_MARKERS), "stand-in misused: " + line)
-        return run_result(proc.returncode, out, err, trace)
+        return trace
+
+    def run_runner(self, *args, interleave=False, **options):
+        """Runs the program to its end (options as start_runner). interleave: the trace,
+        standard output and standard error all go to one file, in the order they
+        happened."""
+        self.reset_trace()
+        if interleave:
+            with open(self.trace_path(), "ab") as merged:
+                proc = self.start_runner(*args, stdout=merged, stderr=merged, **options)
+                proc.wait(timeout=120)
+            out = err = b""
+        else:
+            proc = self.start_runner(*args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                     **options)
+            out, err = proc.communicate(timeout=120)
+        return run_result(proc.returncode, out, err, self.read_trace())
 
     def empty_dir(self):
         path = self.path("no_engine")
