@@ -6,6 +6,7 @@ stand-in variants (QEL_STANDIN_ROOT) and the target system (QEL_TARGET).
 """
 
 import os
+import re
 import shlex
 import shutil
 import subprocess
@@ -18,6 +19,10 @@ STANDIN_ROOT = os.environ["QEL_STANDIN_ROOT"]
 WINDOWS = os.environ.get("QEL_TARGET") == "Windows"
 
 LIBRARY_FILE = "avisynth.dll" if WINDOWS else "libavisynth.so"
+
+# Text that a sanitizer's report holds, in a sanitized build.
+SANITIZER_MARKERS = (b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error:",
+                     b"UndefinedBehaviorSanitizer")
 
 # Trace lines the stand-in writes only when the runner misuses it.
 MISUSE_MARKERS = ("unexpected_call", "foreign_video_info", "bad_plane",
@@ -121,6 +126,7 @@ class runner_case(unittest.TestCase):
         if os.path.exists(self.trace_path()):
             with open(self.trace_path(), "rb") as f:
                 trace_bytes = f.read()
+        self.assert_no_sanitizer_report(trace_bytes)
         trace = trace_bytes.decode(errors="replace").splitlines()
         for line in trace:
             self.assertFalse(line.startswith(MISUSE_MARKERS), "stand-in misused: " + line)
@@ -140,7 +146,13 @@ class runner_case(unittest.TestCase):
             proc = self.start_runner(*args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                      **options)
             out, err = proc.communicate(timeout=120)
+            err = without_allocation_warning(err)
+            self.assert_no_sanitizer_report(err)
         return run_result(proc.returncode, out, err, self.read_trace())
+
+    def assert_no_sanitizer_report(self, data):
+        for marker in SANITIZER_MARKERS:
+            self.assertNotIn(marker, data, data.decode(errors="replace"))
 
     def empty_dir(self):
         path = self.path("no_engine")
@@ -161,6 +173,15 @@ class runner_case(unittest.TestCase):
         self.assertEqual(result.err, text(message))
         self.assertEqual(result.out, b"")
         self.assertEqual(result.code, code)
+
+
+# What AddressSanitizer prints, allowed to return null, when a request is beyond what it
+# can ever give: a note, not a report, and no line of the program's.
+_ALLOCATION_WARNING = re.compile(rb"==\d+==WARNING: AddressSanitizer failed to allocate 0x[0-9a-f]+ bytes\n")
+
+
+def without_allocation_warning(err):
+    return _ALLOCATION_WARNING.sub(b"", err)
 
 
 def library_search_env(folder):

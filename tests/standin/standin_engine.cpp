@@ -55,8 +55,9 @@ AVS_Value value_of(char type) {
     return value;
 }
 
-// A text value keeps its own copy; its release overwrites the copy, so a runner that
-// reads the text after releasing the value prints the overwritten bytes.
+// A text value keeps its own copy; its release overwrites the copy before freeing it, so
+// a runner that reads the text after releasing the value prints the overwritten bytes,
+// or meets a use after free under AddressSanitizer.
 AVS_Value text_value(char type, const std::string& text) {
     AVS_Value value = value_of(type);
     value.d.string = strdup(text.c_str());
@@ -170,8 +171,11 @@ EXPORT AVS_Value avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value 
 
 EXPORT void avs_release_value(AVS_Value value) {
     trace("release_value %c", value.type);
-    if ((value.type == 'e' || value.type == 's') && value.d.string)
-        std::memset(const_cast<char*>(value.d.string), '#', std::strlen(value.d.string));
+    if ((value.type == 'e' || value.type == 's') && value.d.string) {
+        char* text = const_cast<char*>(value.d.string);
+        std::memset(text, '#', std::strlen(text));
+        std::free(text);
+    }
     if (value.type == 'c') static_cast<AVS_Clip*>(value.d.clip)->value_released = true;
 }
 
