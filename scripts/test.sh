@@ -13,6 +13,8 @@ command -v make >/dev/null || missing+=(make)
 command -v g++ >/dev/null || missing+=(g++)
 command -v python3 >/dev/null || missing+=(python3)
 command -v valgrind >/dev/null || missing+=(valgrind)
+command -v ffmpeg >/dev/null || missing+=(ffmpeg)  # reads the README's pipelines
+command -v x264 >/dev/null || missing+=(x264)
 command -v clang++ >/dev/null || missing+=(clang)
 compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a" >/dev/null ||
   missing+=(libclang-rt-dev)
