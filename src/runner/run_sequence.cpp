@@ -4,9 +4,9 @@
 #include "platform/platform.h"
 #include "runner/exit_codes.h"
 #include "runner/run_log.h"
+#include "runner/standard_output.h"
 #include "validation/source_check.h"
 #include "video/render_loop.h"
-#include "runner/standard_output.h"
 
 int run_mode_operation(const run_params& params, AVS_ScriptEnvironment* env,
                        const script_clip& clip, uint32_t fps_num, uint32_t fps_den,

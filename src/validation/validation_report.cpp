@@ -4,8 +4,8 @@
 
 #include "avs/frame_props.h"
 #include "runner/run_log.h"
-#include "video/video_format.h"
 #include "runner/standard_output.h"
+#include "video/video_format.h"
 
 namespace {
 

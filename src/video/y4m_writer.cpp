@@ -4,8 +4,8 @@
 
 #include "avs/avs_library.h"
 #include "avs/frame_props.h"
-#include "video/video_format.h"
 #include "runner/standard_output.h"
+#include "video/video_format.h"
 
 bool write_y4m_header(const AVS_VideoInfo* info, uint32_t fps_num, uint32_t fps_den) {
     const char* tag = chroma_tag(info);
