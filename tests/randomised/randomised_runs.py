@@ -16,7 +16,6 @@ import collections
 import concurrent.futures
 import os
 import random
-import re
 import shutil
 import struct
 import subprocess
