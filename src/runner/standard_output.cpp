@@ -1,5 +1,6 @@
 #include "runner/standard_output.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -57,8 +58,7 @@ void print_stdout(const char* format, ...) {
     va_start(args, format);
     const int length = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    if (length > 0)
-        write_stdout(line, static_cast<size_t>(length) < sizeof line ? length : sizeof line - 1);
+    if (length > 0) write_stdout(line, std::min(static_cast<size_t>(length), sizeof line - 1));
 }
 
 void flush_stdout() {
