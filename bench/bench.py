@@ -1,15 +1,19 @@
 """Throughput, per-frame cost and memory of the runner, each against a reference measured
 alternately in the same run; prints one line per figure with medians.
 
-    python3 bench/bench.py BUILD_DIR [--runs N] [--only NAME ...]
+    python3 bench/bench.py BUILD_DIR [--runs N] [--only NAME ...] [--engine LIB_DIR]
 
 BUILD_DIR holds qel_avs_runner, bench/pipe_reference, bench/bare_render_loop and the
 stand-in engine (tests/standin/full). The stand-in serves every clip from one prepared
 frame and one prepared audio chunk, so what is timed is the runner and the pipe.
+
+With --engine, the folder of a real libavisynth.so, one more figure: the runner's stream
+into x264 against x264 reading the script itself, on the real engine.
 """
 
 import argparse
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -152,17 +156,60 @@ def figures(b, runs, wanted):
               f"{growth:.1f} MiB (target 9 MB, {verdict}; medians of 3)", flush=True)
 
 
+X264 = ["x264", "--preset", "ultrafast", "-o", os.devnull]
+REAL_SCRIPT = 'BlankClip(length=300, width=1920, height=1080, pixel_type="YV12").ShowFrameNumber()\n'
+
+
+def real_engine_figure(b, runs, engine_dir):
+    """The runner's Y4M into x264 against x264's own reading of the script (Debian's x264
+    loads the engine itself), on the real engine: the fastest and the median of each."""
+    name = ("x264 on the real engine: --y4m 1080p 8-bit 4:2:0, 300 frames that change, "
+            "piped into x264 against x264 --demuxer avs")
+    if not shutil.which("x264"):
+        print(f"{name}: skipped, no x264", flush=True)
+        return
+    script = os.path.join(b.scratch, "real.avs")
+    with open(script, "w") as f:
+        f.write(REAL_SCRIPT)
+    env = dict(os.environ, LD_LIBRARY_PATH=engine_dir)
+    quoted = lambda words: " ".join(f"'{w}'" for w in words)
+    pipeline = (f"{quoted([b.runner, '--y4m', script])} 2>/dev/null | "
+                f"{quoted(X264 + ['--demuxer', 'y4m', '-'])} 2>/dev/null")
+
+    def timed(command, shell=False):
+        start = time.perf_counter()
+        code = subprocess.call(command, shell=shell, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, executable="/bin/bash" if shell else None)
+        if code != 0:
+            sys.exit(f"bench: {command} ended with {code}")
+        return time.perf_counter() - start
+
+    mine, theirs = [], []
+    for _ in range(runs):
+        mine.append(timed("set -o pipefail; " + pipeline, shell=True))
+        theirs.append(timed(X264 + ["--demuxer", "avs", script]))
+    print(f"{name}: pipe {min(mine):.3f} s fastest, {statistics.median(mine):.3f} s median; "
+          f"x264 alone {min(theirs):.3f} s, {statistics.median(theirs):.3f} s; ratio "
+          f"{min(mine) / min(theirs):.3f} fastest, "
+          f"{statistics.median(mine) / statistics.median(theirs):.3f} median "
+          f"(no target; {runs} alternating runs)", flush=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--runs", type=int, default=11)
     parser.add_argument("--only", nargs="*", default=[], help="figures whose name has a word")
+    parser.add_argument("--engine", help="folder of a real libavisynth.so")
     args = parser.parse_args()
     if args.runs < 5:
         sys.exit("bench: at least 5 runs per figure")
     wanted = lambda name: not args.only or any(word in name for word in args.only)
     with tempfile.TemporaryDirectory(prefix="qel_bench_") as scratch:
-        figures(bench(os.path.abspath(args.build), scratch), args.runs, wanted)
+        b = bench(os.path.abspath(args.build), scratch)
+        figures(b, args.runs, wanted)
+        if args.engine and wanted("x264 on the real engine"):
+            real_engine_figure(b, args.runs, os.path.abspath(args.engine))
 
 
 if __name__ == "__main__":

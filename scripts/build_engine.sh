@@ -18,6 +18,7 @@ cache=${QEL_ENGINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/qel_avs_runner}
 say() { echo "engine: $*" >&2; }
 
 [ -f "$tarball" ] || { say "no tarball at $tarball"; exit 3; }
+tarball=$(realpath "$tarball")
 [ $# -gt 0 ] || set -- linux windows
 sum=$(sha256sum "$tarball" | cut -c1-16)
 root="$cache/avisynthplus-$sum"

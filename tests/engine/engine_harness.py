@@ -6,6 +6,8 @@ engine (QEL_ENGINE_REFERENCE) and their failing filter plugin (QEL_FAILING_FILTE
 """
 
 import os
+import shlex
+import stat
 import subprocess
 import sys
 
@@ -13,6 +15,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 
 from harness import (LAUNCHER, RUNNER, WINDOWS, library_search_env,  # noqa: E402,F401
                      runner_case, target_path, text)
+from test_pipelines import probe, readme_pipelines  # noqa: E402,F401
 
 ENGINE_DIR = os.environ["QEL_ENGINE_DIR"]
 REFERENCE = os.environ["QEL_ENGINE_REFERENCE"]
@@ -31,6 +34,18 @@ def engine_version():
     proc = subprocess.run(LAUNCHER + [REFERENCE, "version"], env=engine_env(),
                           capture_output=True, check=True, timeout=120)
     return proc.stdout.decode().strip()
+
+
+def runner_on_path(folder):
+    """A qel_avs_runner command in folder that starts the program under test, so that a
+    command line runs as a user types it; under wine the launcher comes first."""
+    os.makedirs(folder, exist_ok=True)
+    command = os.path.join(folder, "qel_avs_runner")
+    with open(command, "w") as f:
+        f.write("#!/bin/sh\nexec " + " ".join(shlex.quote(w) for w in LAUNCHER + [RUNNER])
+                + ' "$@"\n')
+    os.chmod(command, os.stat(command).st_mode | stat.S_IEXEC)
+    return dict(engine_env(), PATH=folder + os.pathsep + os.environ["PATH"])
 
 
 def bytes_per_sample(bits):

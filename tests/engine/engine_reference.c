@@ -42,7 +42,9 @@ static int write_frames(AVS_Clip* clip, const AVS_VideoInfo* vi) {
 }
 
 static int write_samples(AVS_Clip* clip, const AVS_VideoInfo* vi) {
-    enum { chunk = 10000 }; /* another chunk size than the runner's */
+    /* The engine's Tone computes each request afresh in float arithmetic, so its 32-bit
+     * and float samples depend on where the requests begin: ask what the runner asks. */
+    enum { chunk = 65536 };
     const int block = avs_bytes_per_audio_sample(vi);
     char* buffer = malloc((size_t)block * chunk);
     if (!buffer) return fail("out of memory", NULL);

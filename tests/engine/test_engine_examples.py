@@ -5,12 +5,11 @@ import glob
 import os
 import shlex
 import shutil
-import stat
 import subprocess
 import unittest
 
-from engine_harness import (EXAMPLES, LAUNCHER, RUNNER, engine_case, engine_env,
-                            plane_sizes, text, wav_header, y4m_stream)
+from engine_harness import (EXAMPLES, engine_case, plane_sizes, probe, runner_on_path, text,
+                            wav_header, y4m_stream)
 
 TOOLS = ("ffmpeg", "ffprobe", "x264")
 
@@ -18,24 +17,6 @@ TOOLS = ("ffmpeg", "ffprobe", "x264")
 def first_line(name):
     with open(os.path.join(EXAMPLES, name)) as f:
         return f.readline()[1:].strip()
-
-
-def probe(path, entries):
-    return subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries", entries,
-                           "-of", "default=noprint_wrappers=1:nokey=1", path],
-                          capture_output=True, text=True, check=True).stdout.split()
-
-
-def runner_on_path(folder):
-    """A qel_avs_runner command in folder that starts the program under test, so that a
-    command line runs as a user types it; under wine the launcher comes first."""
-    os.makedirs(folder, exist_ok=True)
-    command = os.path.join(folder, "qel_avs_runner")
-    with open(command, "w") as f:
-        f.write("#!/bin/sh\nexec " + " ".join(shlex.quote(w) for w in LAUNCHER + [RUNNER])
-                + ' "$@"\n')
-    os.chmod(command, os.stat(command).st_mode | stat.S_IEXEC)
-    return dict(engine_env(), PATH=folder + os.pathsep + os.environ["PATH"])
 
 
 @unittest.skipUnless(all(shutil.which(tool) for tool in TOOLS), "needs ffmpeg, ffprobe and x264")
