@@ -153,6 +153,21 @@ class what_a_script_sees(engine_case):
                 self.assertEqual({row[1] for row in self.read_csv_rows("f.csv")}, {seen})
         self.assert_succeeded(self.run_engine("--check-source", "-1", "s.avs"))
 
+    def test_property_setters_that_take_a_function(self):
+        # At the script's level the wrong setter stops the import...
+        self.script(BLANK, 'propSetInt("qel_source_id", 7)')
+        self.assert_failed_with(self.run_engine("--check-source", "7", "s.avs"), 1,
+                                "Script error: Invalid arguments to function 'propSetInt'.\n"
+                                "(s.avs, line 2)\n")
+        # ...inside ScriptClip it only draws the error into every picture: nothing is
+        # marked, and every frame is written, unlike the frames of the clip itself.
+        self.script(BLANK, 'ScriptClip("""propSetInt("qel_drop_frame", 1)""")')
+        drawn = self.run_engine("--y4m-skip-drop", "24", "1", "s.avs")
+        self.assert_succeeded(drawn)
+        self.assertEqual(drawn.out.count(b"FRAME\n"), 4)
+        self.script(BLANK)
+        self.assertNotEqual(drawn.out, self.run_engine("--y4m", "s.avs").out)
+
     def test_properties_the_engine_sets_itself(self):
         # script, matrix, primaries, transfer, color_range as the CSV shows them
         cases = [

@@ -216,6 +216,7 @@ AVS_VideoFrame* make_frame(const clip_description& description, int n) {
 
 EXPORT AVS_VideoFrame* avs_get_frame(AVS_Clip* clip, int n) {
     const clip_description& description = clip->description;
+    clip->has_error = false;  // as the engine, every fetch clears the error of the last
     if (const int* ms = frame_rule(description.delays_ms, n))
         std::this_thread::sleep_for(std::chrono::milliseconds(*ms));
     auto failure = description.fetch_failures.find(n);
@@ -269,11 +270,12 @@ EXPORT int avs_get_height_p(const AVS_VideoFrame* frame, int plane) {
 EXPORT int avs_get_audio(AVS_Clip* clip, void* buffer, int64_t start, int64_t count) {
     trace("get_audio %lld %lld", static_cast<long long>(start), static_cast<long long>(count));
     const clip_description& description = clip->description;
+    clip->has_error = false;
     if (description.audio_fail_set && description.audio_fail_sample >= start &&
         description.audio_fail_sample < start + count) {
         clip->has_error = description.audio_fail_text.present;
         clip->error = description.audio_fail_text.text;
-        return 1;
+        return -1;  // the engine's answer to a failed request
     }
     const int bytes = description.info.sample_type == 2 ? 2 : description.info.sample_type == 4 ? 3 : 4;
     const int64_t block = static_cast<int64_t>(bytes) * description.info.nchannels;
