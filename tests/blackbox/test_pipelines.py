@@ -56,14 +56,20 @@ class readme_pipelines_run(runner_case):
                 self.check_output(pipeline, os.path.join(folder, outputs[0]))
 
     def check_output(self, pipeline, path):
-        if "--wav" in pipeline:
-            rate, channels, duration = probe(path, "stream=sample_rate,channels:format=duration")
-            self.assertEqual((rate, channels), ("48000", "2"))
-            self.assertAlmostEqual(float(duration), 0.5, places=2)
-            return
-        width, height, frames = probe(path, "stream=width,height,nb_read_frames")
-        self.assertEqual((width, height), ("64", "48"))
-        self.assertEqual(int(frames), 10 if "--y4m-skip-drop" in pipeline else 12)
+        check_pipeline_output(self, pipeline, path, audio_seconds=0.5)
+
+
+def check_pipeline_output(case, pipeline, path, audio_seconds):
+    """What a pipeline of the README wrote from a movie of 64x48, 12 frames of which 2 are
+    marked dropped, and 16-bit stereo at 48 kHz."""
+    if "--wav" in pipeline:
+        rate, channels, duration = probe(path, "stream=sample_rate,channels:format=duration")
+        case.assertEqual((rate, channels), ("48000", "2"))
+        case.assertAlmostEqual(float(duration), audio_seconds, places=2)
+        return
+    width, height, frames = probe(path, "stream=width,height,nb_read_frames")
+    case.assertEqual((width, height), ("64", "48"))
+    case.assertEqual(int(frames), 10 if "--y4m-skip-drop" in pipeline else 12)
 
 
 if __name__ == "__main__":

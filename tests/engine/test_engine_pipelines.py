@@ -6,7 +6,8 @@ import shutil
 import subprocess
 import unittest
 
-from engine_harness import engine_case, probe, readme_pipelines, runner_on_path
+from engine_harness import engine_case, readme_pipelines, runner_on_path
+from test_pipelines import check_pipeline_output
 
 TOOLS = ("ffmpeg", "ffprobe", "x264")
 
@@ -39,14 +40,7 @@ class readme_pipelines_on_the_engine(engine_case):
                 self.check_output(pipeline, self.path(folder, outputs[0]))
 
     def check_output(self, pipeline, path):
-        if "--wav" in pipeline:
-            rate, channels, duration = probe(path, "stream=sample_rate,channels:format=duration")
-            self.assertEqual((rate, channels), ("48000", "2"))
-            self.assertAlmostEqual(float(duration), AUDIO_SECONDS, places=2)
-            return
-        width, height, frames = probe(path, "stream=width,height,nb_read_frames")
-        self.assertEqual((width, height), ("64", "48"))
-        self.assertEqual(int(frames), 10 if "--y4m-skip-drop" in pipeline else 12)
+        check_pipeline_output(self, pipeline, path, AUDIO_SECONDS)
 
 
 if __name__ == "__main__":
