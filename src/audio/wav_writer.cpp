@@ -70,7 +70,7 @@ void write_header(const AVS_VideoInfo* info, const wav_layout& layout) {
 int stream_samples(AVS_Clip* clip, const AVS_VideoInfo* info, int32_t block_align,
                    unsigned char* buffer) {
     for (int64_t start = 0; start < info->num_audio_samples; start += chunk_samples) {
-        if (stdout_reader_gone()) return EXIT_CODE_READER_GONE;
+        if (!stdout_intact()) return stdout_failure_exit();
         const int64_t left = info->num_audio_samples - start;
         const int64_t count = left < chunk_samples ? left : chunk_samples;
         if (avs_library->avs_get_audio(clip, buffer, start, count) != 0) {

@@ -18,6 +18,9 @@ enum exit_code : int {
     EXIT_CODE_NO_FRAMES = 13,
     EXIT_CODE_NO_SOURCE_ID = 14,
     EXIT_CODE_SOURCE_MISMATCH = 15,
+    // A write to standard output or the validation CSV failed (a full disk, an I/O
+    // error): the product is incomplete.
+    EXIT_CODE_WRITE_FAILED = 16,
     // Standard output's reader went away: 128 + 13, what a shell shows for a death by
     // SIGPIPE, told the same way on every platform and without a message.
     EXIT_CODE_READER_GONE = 141,

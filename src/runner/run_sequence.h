@@ -12,7 +12,8 @@ int run_mode_operation(const run_params& params, AVS_ScriptEnvironment* env,
                        std::FILE* run_log);
 
 // Flushes the streams, closes the run log with "exit: <code>" and ends the process at
-// once; a success whose standard output lost its reader ends with 141. The clip, the
+// once; a success whose standard output failed ends with that failure's code (141 or
+// 16). The clip, the
 // environment and the library are left to die with the process: the engine's own
 // teardown is slow and fragile.
 [[noreturn]] void end_run(int code, std::FILE* run_log);

@@ -1,10 +1,13 @@
 #include "runner/standard_output.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/platform.h"
+#include "runner/exit_codes.h"
 
 namespace {
 
@@ -22,10 +25,16 @@ constexpr size_t stdout_pipe_bytes = 1024 * 1024;
 
 alignas(4096) char stdout_buffer[stdout_buffer_bytes];
 
-bool reader_gone = false;
+enum stdout_state { STDOUT_INTACT, STDOUT_READER_GONE, STDOUT_WRITE_FAILED };
 
+stdout_state state = STDOUT_INTACT;
+int failure_errno = 0;  // of the first failed write, for its message
+
+// Only the first failure counts: what follows it is its consequence.
 void note_failure() {
-    if (platform_last_write_met_broken_pipe()) reader_gone = true;
+    if (state != STDOUT_INTACT) return;
+    failure_errno = errno;
+    state = platform_last_write_met_broken_pipe() ? STDOUT_READER_GONE : STDOUT_WRITE_FAILED;
 }
 
 }  // namespace
@@ -43,13 +52,13 @@ bool prepare_stdout(run_mode mode) {
 }
 
 void write_stdout(const void* data, size_t size) {
-    if (reader_gone) return;
+    if (state != STDOUT_INTACT) return;
     if (size < stdout_buffer_bytes) {
         if (std::fwrite(data, 1, size, stdout) != size) note_failure();
         return;
     }
     flush_stdout();
-    if (!reader_gone && !platform_write_stdout(data, size)) note_failure();
+    if (state == STDOUT_INTACT && !platform_write_stdout(data, size)) note_failure();
 }
 
 void print_stdout(const char* format, ...) {
@@ -65,4 +74,10 @@ void flush_stdout() {
     if (std::fflush(stdout) != 0) note_failure();
 }
 
-bool stdout_reader_gone() { return reader_gone; }
+bool stdout_intact() { return state == STDOUT_INTACT; }
+
+int stdout_failure_exit() {
+    if (state == STDOUT_READER_GONE) return EXIT_CODE_READER_GONE;
+    std::fprintf(stderr, "failed to write standard output: %s\n", std::strerror(failure_errno));
+    return EXIT_CODE_WRITE_FAILED;
+}

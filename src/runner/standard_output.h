@@ -1,5 +1,5 @@
 // Standard output as the products reach it: the byte streams' buffer and pipe, and the
-// one rule for a reader that has gone away.
+// one rule for a write that fails, whether its reader has gone or its disk is full.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +10,8 @@
 // output is one. False after the message when binary mode is refused.
 bool prepare_stdout(run_mode mode);
 
-// Writes bytes to standard output. Once a write has met a pipe whose reader is gone,
-// later writes are skipped: nothing can reach that reader any more.
+// Writes bytes to standard output. Once a write has failed, later writes are skipped:
+// the stream is broken where it stopped.
 void write_stdout(const void* data, size_t size);
 
 // Formats one line (at most 511 bytes) and writes it as write_stdout does. Lines are
@@ -19,9 +19,14 @@ void write_stdout(const void* data, size_t size);
 // every C runtime.
 void print_stdout(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Flushes standard output, noting a reader gone as write_stdout does.
+// Flushes standard output, noting a failure as write_stdout does.
 void flush_stdout();
 
-// True once a write or flush to standard output failed because its reader went away.
-// Any other write failure (a full disk) is not noted and changes nothing.
-bool stdout_reader_gone();
+// True while every write and flush to standard output has succeeded: the question a
+// run asks before it fetches more.
+bool stdout_intact();
+
+// Once stdout_intact() is false: the exit code of the first failure, 141 when the reader
+// went away (without a message), else 16 after "failed to write standard output: " and
+// the system's reason.
+int stdout_failure_exit();

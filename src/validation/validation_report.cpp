@@ -1,8 +1,11 @@
 #include "validation/validation_report.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
 #include "avs/frame_props.h"
+#include "runner/exit_codes.h"
 #include "runner/run_log.h"
 #include "runner/standard_output.h"
 #include "video/video_format.h"
@@ -45,16 +48,27 @@ bool read_validation_row(AVS_ScriptEnvironment* env, const AVS_VideoFrame* frame
     return all_read && result != PROP_FAILED;
 }
 
-void print_validation_row(std::FILE* csv, int index, const validation_row& row) {
-    std::fprintf(csv, "%d", index);
+// The row as one line of text; its length. Each cell is at most 24 bytes.
+int format_validation_row(char* line, size_t size, int index, const validation_row& row) {
+    int length = std::snprintf(line, size, "%d", index);
     for (int i = 0; i < int_column_count; ++i) {
-        std::fputc(',', csv);
-        if (row.present[i] || int_columns[i].zero_when_absent)
-            std::fprintf(csv, "%lld", static_cast<long long>(row.values[i]));  // 0 when absent
+        line[length++] = ',';
+        if (row.present[i] || int_columns[i].zero_when_absent)  // 0 when absent
+            length += std::snprintf(line + length, size - length, "%lld",
+                                    static_cast<long long>(row.values[i]));
     }
-    std::fputc(',', csv);
-    if (row.timestretch_present) std::fprintf(csv, "%.17g", row.timestretch);
-    std::fputc('\n', csv);
+    line[length++] = ',';
+    if (row.timestretch_present)
+        length += std::snprintf(line + length, size - length, "%.17g", row.timestretch);
+    line[length++] = '\n';
+    return length;
+}
+
+// The CSV is incomplete: the rows written so far stay as they are.
+int fail_csv_write(const validation_output* output) {
+    std::fprintf(stderr, "failed to write validation CSV %s: %s\n", output->csv_path,
+                 std::strerror(errno));
+    return EXIT_CODE_WRITE_FAILED;
 }
 
 }  // namespace
@@ -72,37 +86,64 @@ void print_clip_info(const AVS_VideoInfo* info, std::FILE* run_log) {
     flush_stdout();
 }
 
-std::FILE* open_validation_csv(const char* csv_path, std::FILE* run_log) {
-    log_checkpoint(run_log, "render: open validation csv");
-    std::FILE* csv = std::fopen(csv_path, "wb");
-    if (!csv) {
-        std::fprintf(stderr, "failed to open validation CSV for writing: %s\n", csv_path);
-        return nullptr;
+int open_validation_csv(validation_output* output) {
+    log_checkpoint(output->run_log, "render: open validation csv");
+    output->csv = std::fopen(output->csv_path, "wb");
+    if (!output->csv) {
+        std::fprintf(stderr, "failed to open validation CSV for writing: %s\n", output->csv_path);
+        return EXIT_CODE_CSV_OPEN;
     }
-    std::fputs("output_frame,source_id,source_frame,drop_frame,matrix,primaries,transfer,"
-               "color_range,absolute_timestretch\n", csv);
-    std::fflush(csv);
-    return csv;
+    const char header[] = "output_frame,source_id,source_frame,drop_frame,matrix,primaries,"
+                          "transfer,color_range,absolute_timestretch\n";
+    if (std::fwrite(header, 1, sizeof header - 1, output->csv) != sizeof header - 1 ||
+        std::fflush(output->csv) != 0)
+        return fail_csv_write(output);
+    return EXIT_CODE_OK;
 }
 
-bool write_validation_row(AVS_ScriptEnvironment* env, std::FILE* csv, int index,
-                          const AVS_VideoFrame* frame) {
+int write_validation_row(validation_output* output, int index, const AVS_VideoFrame* frame) {
     validation_row row;
-    if (read_validation_row(env, frame, &row)) {
-        print_validation_row(csv, index, row);
-        return true;
+    if (!read_validation_row(output->env, frame, &row)) {
+        std::fprintf(stderr, "failed to read qelkit frame properties at frame %d\n", index);
+        std::fclose(output->csv);
+        return EXIT_CODE_PROPERTY_READ;
     }
-    std::fprintf(stderr, "failed to read qelkit frame properties at frame %d\n", index);
-    std::fclose(csv);
-    return false;
+    char line[512];
+    const size_t length = static_cast<size_t>(format_validation_row(line, sizeof line, index, row));
+    if (std::fwrite(line, 1, length, output->csv) != length) return fail_csv_write(output);
+    return EXIT_CODE_OK;
 }
 
-void finish_validation_report(std::FILE* csv, const AVS_VideoInfo* info, std::FILE* run_log) {
-    if (csv) {
-        log_checkpoint(run_log, "render: close validation csv");
-        std::fclose(csv);
+int finish_validation_report(validation_output* output) {
+    if (output->csv) {
+        log_checkpoint(output->run_log, "render: close validation csv");
+        if (std::fclose(output->csv) != 0) return fail_csv_write(output);
     }
-    log_checkpoint(run_log, "render: complete");
-    print_stdout("rendered=%d\n", info->num_frames);
+    log_checkpoint(output->run_log, "render: complete");
+    print_stdout("rendered=%d\n", output->info->num_frames);
     flush_stdout();
+    return EXIT_CODE_OK;
+}
+
+namespace {
+
+int open_report(void* state) {
+    validation_output* output = static_cast<validation_output*>(state);
+    print_clip_info(output->info, output->run_log);
+    return output->csv_path ? open_validation_csv(output) : EXIT_CODE_OK;
+}
+
+int report_frame(void* state, int index, const AVS_VideoFrame* frame) {
+    validation_output* output = static_cast<validation_output*>(state);
+    return output->csv ? write_validation_row(output, index, frame) : EXIT_CODE_OK;
+}
+
+int finish_report(void* state) {
+    return finish_validation_report(static_cast<validation_output*>(state));
+}
+
+}  // namespace
+
+frame_work validation_frame_work(validation_output* output) {
+    return frame_work{"qel_progress", output, open_report, nullptr, report_frame, finish_report};
 }

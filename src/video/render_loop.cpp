@@ -6,25 +6,8 @@
 #include "runner/progress.h"
 #include "runner/run_log.h"
 #include "runner/standard_output.h"
-#include "validation/validation_report.h"
-#include "video/y4m_writer.h"
 
 namespace {
-
-// What one fetched frame becomes; false when the run must end with 12.
-bool frame_action(const render_request& request, std::FILE* csv, int index,
-                  const AVS_VideoFrame* frame) {
-    switch (request.mode) {
-    case MODE_Y4M:
-        write_y4m_frame(frame);
-        return true;
-    case MODE_Y4M_SKIP_DROP:
-        if (!frame_marked_dropped(request.env, frame)) write_y4m_frame(frame);
-        return true;
-    default:
-        return !csv || write_validation_row(request.env, csv, index, frame);
-    }
-}
 
 bool frame_checkpoint_due(int index, int frame_count) {
     return index == 0 || index == frame_count - 1 || index % 1000 == 0;
@@ -36,46 +19,37 @@ int fail_fetch(AVS_Clip* clip, int index) {
     return EXIT_CODE_FRAME_FETCH;
 }
 
+int run_step(int (*step)(void*), void* state) { return step ? step(state) : EXIT_CODE_OK; }
+
+// Every frame in order; the frame is released before anything else happens.
+int render_each(const render_request& request, progress_state* progress) {
+    const frame_work& work = request.work;
+    for (int index = 0; index < request.frame_count;) {
+        if (!stdout_intact()) return stdout_failure_exit();  // nothing more can be written
+        if (frame_checkpoint_due(index, request.frame_count))
+            log_checkpoint_int(request.run_log, "render: frame ", index);
+        AVS_VideoFrame* frame = avs_library->avs_get_frame(request.clip, index);
+        if (!frame) return fail_fetch(request.clip, index);
+        const int code = work.frame ? work.frame(work.state, index, frame) : EXIT_CODE_OK;
+        avs_library->avs_release_video_frame(frame);
+        if (code != EXIT_CODE_OK) return code;
+        ++index;
+        update_progress(progress, index, request.frame_count);
+    }
+    return EXIT_CODE_OK;
+}
+
 }  // namespace
 
 int render_frames(const render_request& request) {
-    const bool validating = is_validation_mode(request.mode);
-    const int frame_count = request.info->num_frames;
-    std::FILE* csv = nullptr;
-    if (validating) {
-        print_clip_info(request.info, request.run_log);
-        if (request.csv_path) {
-            csv = open_validation_csv(request.csv_path, request.run_log);
-            if (!csv) return EXIT_CODE_CSV_OPEN;
-        }
-    }
+    const frame_work& work = request.work;
+    int code = run_step(work.open, work.state);
+    if (code != EXIT_CODE_OK) return code;
     progress_state progress;
-    start_progress(&progress, validating ? "qel_progress" : "qel_render", frame_count);
-    if (!validating && !write_y4m_header(request.info, request.fps_num, request.fps_den)) {
-        release_progress(&progress);
-        return EXIT_CODE_NO_Y4M_FORMAT;
-    }
-
-    for (int index = 0; index < frame_count;) {
-        if (stdout_reader_gone()) {  // nothing more can reach the reader: fetch no more
-            release_progress(&progress);
-            return EXIT_CODE_READER_GONE;
-        }
-        if (validating && frame_checkpoint_due(index, frame_count))
-            log_checkpoint_int(request.run_log, "render: frame ", index);
-        AVS_VideoFrame* frame = avs_library->avs_get_frame(request.clip, index);
-        if (!frame) return fail_fetch(request.clip, index);  // the open CSV stays as it is
-        if (!frame_action(request, csv, index, frame)) {
-            release_progress(&progress);
-            avs_library->avs_release_video_frame(frame);
-            return EXIT_CODE_PROPERTY_READ;
-        }
-        avs_library->avs_release_video_frame(frame);
-        ++index;
-        update_progress(&progress, index, frame_count);
-    }
-
-    if (validating) finish_validation_report(csv, request.info, request.run_log);
+    start_progress(&progress, work.progress_label, request.frame_count);
+    code = run_step(work.begin, work.state);
+    if (code == EXIT_CODE_OK) code = render_each(request, &progress);
+    if (code == EXIT_CODE_OK) code = run_step(work.finish, work.state);
     release_progress(&progress);
-    return EXIT_CODE_OK;
+    return code;
 }

@@ -4,6 +4,7 @@
 
 #include "avs/avs_library.h"
 #include "avs/frame_props.h"
+#include "runner/exit_codes.h"
 #include "runner/standard_output.h"
 #include "video/video_format.h"
 
@@ -40,4 +41,25 @@ void write_plane(const AVS_VideoFrame* frame, int plane) {
 bool frame_marked_dropped(AVS_ScriptEnvironment* env, const AVS_VideoFrame* frame) {
     int64_t drop = 0;
     return read_int_frame_prop(env, frame, "qel_drop_frame", &drop) == PROP_PRESENT && drop != 0;
+}
+
+namespace {
+
+int begin_y4m(void* state) {
+    const y4m_output* output = static_cast<const y4m_output*>(state);
+    return write_y4m_header(output->info, output->fps_num, output->fps_den)
+               ? EXIT_CODE_OK
+               : EXIT_CODE_NO_Y4M_FORMAT;
+}
+
+int write_frame(void* state, int, const AVS_VideoFrame* frame) {
+    const y4m_output* output = static_cast<const y4m_output*>(state);
+    if (!output->skip_dropped || !frame_marked_dropped(output->env, frame)) write_y4m_frame(frame);
+    return EXIT_CODE_OK;
+}
+
+}  // namespace
+
+frame_work y4m_frame_work(y4m_output* output) {
+    return frame_work{"qel_render", output, nullptr, begin_y4m, write_frame, nullptr};
 }

@@ -4,6 +4,18 @@
 #include <cstdint>
 
 #include "avs/avs_types.h"
+#include "video/render_loop.h"
+
+// The Y4M modes' work on the frames: the header, then each frame not left out.
+struct y4m_output {
+    AVS_ScriptEnvironment* env;
+    const AVS_VideoInfo* info;
+    uint32_t fps_num;  // the header's pair
+    uint32_t fps_den;
+    bool skip_dropped;  // --y4m-skip-drop: frames marked dropped are left out
+};
+
+frame_work y4m_frame_work(y4m_output* output);
 
 // Writes and flushes the header; false after the unsupported-format message, with
 // nothing written to standard output.

@@ -46,6 +46,8 @@ SCRIPT = "clip.avs"
 INT64_MAX = 2 ** 63 - 1
 CHUNK = 65536
 MAX_STREAM_BYTES = 4 << 20  # keeps each case quick; larger draws are drawn again
+# Standard output on /dev/full: every write that reaches the device fails.
+STDOUT_FAILED = "failed to write standard output: No space left on device\n"
 
 # ---------------------------------------------------------------------------------------
 # Drawing cases
@@ -66,7 +68,8 @@ def draw_number(rng):
 
 
 def draw_csv(rng):
-    return rng.choice(["f.csv"] * 6 + ["", "missing_dir/f.csv", "dir.csv", "sub/f.csv"])
+    # full.csv is a link to /dev/full: the CSV opens, and no byte can be written to it.
+    return rng.choice(["f.csv"] * 6 + ["", "missing_dir/f.csv", "dir.csv", "sub/f.csv", "full.csv"])
 
 
 def draw_command_line(rng):
@@ -165,7 +168,8 @@ def draw_case(seed, number):
         args = draw_command_line(rng)
         audio_odds = 0.95 if args[0] == "--wav" else 0.3
         case = {"args": args, "lines": draw_description(rng, audio_odds),
-                "variant": variant, "faults": faults, "script_exists": rng.random() < 0.96}
+                "variant": variant, "faults": faults, "script_exists": rng.random() < 0.96,
+                "stdout_full": rng.random() < 0.1}
         if stream_bytes(case) <= MAX_STREAM_BYTES:
             return case
     case["lines"] = ["video 4 4 25 1 1"]
@@ -449,15 +453,18 @@ def expect(case, scratch):
         log is not None and log.append("failed: script did not return clip")
         return e.fail(3, "script did not return a clip\n")
     log is not None and log.extend(["take: clip", "get: video info", f"info: frames {c.frames}"])
+    full = case["stdout_full"]
     if verb == "--check-source":
-        check_source(e, c, expected_id)
+        check_source(e, c, expected_id, full)
     elif verb == "--wav":
-        write_wav(e, c)
+        write_wav(e, c, full)
     elif validation:
-        validate(e, c, variant, csv, scratch, log)
+        validate(e, c, variant, csv, scratch, log, full)
     else:
         fps = fps if verb == "--y4m-skip-drop" else (c.fps_num, c.fps_den)
-        y4m(e, c, variant, fps, verb == "--y4m-skip-drop")
+        y4m(e, c, variant, fps, verb == "--y4m-skip-drop", full)
+    if full:
+        e.out = b""  # nothing reaches the device
     log is not None and log.append(f"exit: {e.code}")
     return e
 
@@ -467,7 +474,7 @@ def log_can_be_created(scratch, csv):
     return os.path.isdir(os.path.dirname(path)) and not os.path.isdir(path)
 
 
-def check_source(e, c, expected_id):
+def check_source(e, c, expected_id, full):
     if c.frames < 1:
         return e.fail(13, "script has no video frames\n")
     if 0 in c.fetch_failures:
@@ -479,12 +486,14 @@ def check_source(e, c, expected_id):
         return e.fail(14, "frame 0 is missing qel_source_id\n")
     if found != expected_id:
         return e.fail(15, f"frame 0 has qel_source_id {found}, expected {expected_id}\n")
+    if full:  # the line fails at its flush
+        return e.fail(16, STDOUT_FAILED)
     e.out = f"source_id={found}\n".encode()
     e.code = 0
     return e
 
 
-def write_wav(e, c):
+def write_wav(e, c, full):
     if c.rate == 0:
         return e.fail(6, "script has no audio\n")
     if c.sample_type not in (2, 4, 8, 16):
@@ -503,18 +512,25 @@ def write_wav(e, c):
         count = min(CHUNK, c.samples - start)
         if c.audio_fail is not None and start <= c.audio_fail[0] < start + count:
             return e.fail(9, f"failed to get audio at sample {start}{suffix(c.audio_fail[1])}\n")
+        if full:  # the header and this chunk fail as one write, or at the end
+            return e.fail(16, STDOUT_FAILED)
         e.out += sample_bytes(start * block, count * block)
+    if full:
+        return e.fail(16, STDOUT_FAILED)
     e.code = 0
     return e
 
 
-def y4m(e, c, variant, fps, skip_drop):
+def y4m(e, c, variant, fps, skip_drop, full):
     e.progress = ("qel_render", c.frames)
     tag = chroma_tag(c, variant)
     if tag is None:
         e.progress = ("qel_render", c.frames, "first line only")
         return e.fail(4, f"unsupported Avisynth pixel format for Y4M output: {c.pixel_type}\n")
     e.out = f"YUV4MPEG2 W{c.width} H{c.height} F{fps[0]}:{fps[1]} Ip A0:0 {tag}\n".encode()
+    if full:  # the header's flush fails: no frame is fetched
+        e.progress = ("qel_render", c.frames, "first line only")
+        return e.fail(16, STDOUT_FAILED)
     for frame in range(max(c.frames, 0)):
         if frame in c.fetch_failures:
             return e.fail(5, f"failed to get frame {frame}{suffix(c.fetch_failures[frame])}\n")
@@ -542,7 +558,7 @@ def csv_row(c, frame):
     return ",".join(cells) + "\n"
 
 
-def validate(e, c, variant, csv, scratch, log):
+def validate(e, c, variant, csv, scratch, log, full):
     tag = chroma_tag(c, variant) or "unknown"
     e.out = (f"clip_info,width={c.width},height={c.height},chroma={tag},"
              f"bit_depth={bit_depth(c, variant)},frames={c.frames},fps_num={c.fps_num},"
@@ -554,9 +570,14 @@ def validate(e, c, variant, csv, scratch, log):
         path = os.path.join(scratch, csv)
         if csv == "" or os.path.isdir(path) or not os.path.isdir(os.path.dirname(path)):
             return e.fail(11, f"failed to open validation CSV for writing: {csv}\n")
+        if csv == "full.csv":  # its header cannot be written
+            return e.fail(16, f"failed to write validation CSV {csv}: No space left on device\n")
         e.csv = ("output_frame,source_id,source_frame,drop_frame,matrix,primaries,transfer,"
                  "color_range,absolute_timestretch\n")
     e.progress = ("qel_progress", c.frames)
+    if full and c.frames > 0:  # the clip information line failed: no frame is fetched
+        e.progress = ("qel_progress", c.frames, "first line only")
+        return e.fail(16, STDOUT_FAILED)
     for frame in range(max(c.frames, 0)):
         if log is not None and (frame in (0, c.frames - 1) or frame % 1000 == 0):
             log.append(f"render: frame {frame}")
@@ -571,6 +592,8 @@ def validate(e, c, variant, csv, scratch, log):
     if csv is not None:
         log is not None and log.append("render: close validation csv")
     log is not None and log.append("render: complete")
+    if full:
+        return e.fail(16, STDOUT_FAILED)
     e.out += f"rendered={c.frames}\n".encode()
     e.code = 0
     return e
@@ -587,6 +610,7 @@ def run_case(seed, number, keep=False):
     try:
         os.makedirs(os.path.join(scratch, "dir.csv"))
         os.makedirs(os.path.join(scratch, "sub"))
+        os.symlink("/dev/full", os.path.join(scratch, "full.csv"))
         if case["script_exists"]:
             with open(os.path.join(scratch, SCRIPT), "w") as f:
                 f.write("".join(line + "\n" for line in case["lines"]))
@@ -610,9 +634,11 @@ def run(case, scratch):
     folder = variant_dir(case["variant"]) if case["variant"] else os.path.join(scratch, "sub")
     env.update(library_search_env(folder))
     try:
-        proc = subprocess.run([RUNNER] + case["args"], capture_output=True, env=env, cwd=scratch,
-                              timeout=60)
-        code, out, err = proc.returncode, proc.stdout, without_allocation_warning(proc.stderr)
+        with open("/dev/full" if case["stdout_full"] else os.devnull, "wb") as full:
+            stdout = full if case["stdout_full"] else subprocess.PIPE
+            proc = subprocess.run([RUNNER] + case["args"], stdout=stdout, stderr=subprocess.PIPE,
+                                  env=env, cwd=scratch, timeout=60)
+        code, out, err = proc.returncode, proc.stdout or b"", without_allocation_warning(proc.stderr)
     except subprocess.TimeoutExpired:
         code, out, err = "hang", b"", b""
     trace_lines = []
