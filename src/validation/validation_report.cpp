@@ -134,8 +134,7 @@ int open_report(void* state) {
 }
 
 int report_frame(void* state, int index, const AVS_VideoFrame* frame) {
-    validation_output* output = static_cast<validation_output*>(state);
-    return output->csv ? write_validation_row(output, index, frame) : EXIT_CODE_OK;
+    return write_validation_row(static_cast<validation_output*>(state), index, frame);
 }
 
 int finish_report(void* state) {
@@ -145,5 +144,7 @@ int finish_report(void* state) {
 }  // namespace
 
 frame_work validation_frame_work(validation_output* output) {
-    return frame_work{"qel_progress", output, open_report, nullptr, report_frame, finish_report};
+    // Without a CSV a frame is only rendered: there is nothing to do with it.
+    return frame_work{"qel_progress", output,      open_report,
+                      nullptr,        output->csv_path ? report_frame : nullptr, finish_report};
 }
