@@ -63,6 +63,7 @@ enum avs_value_type : int16_t {
     AVS_TYPE_BOOL = 'b',
     AVS_TYPE_STRING = 's',
     AVS_TYPE_ERROR = 'e',
+    AVS_TYPE_ARRAY = 'a',
 };
 
 enum avs_plane : int { AVS_PLANAR_Y = 1, AVS_PLANAR_U = 2, AVS_PLANAR_V = 4 };

@@ -36,13 +36,23 @@ int reject_result(AVS_ScriptEnvironment* env, AVS_Value result, std::FILE* run_l
 
 }  // namespace
 
-int import_script(AVS_ScriptEnvironment* env, const char* script_path, std::FILE* run_log,
-                  script_clip* out) {
+int import_script(AVS_ScriptEnvironment* env, const char* script_path, bool utf8,
+                  std::FILE* run_log, script_clip* out) {
     log_checkpoint(run_log, "import: script");
-    AVS_Value path{};
-    path.type = AVS_TYPE_STRING;
-    path.d.string = script_path;
-    const AVS_Value result = avs_library->avs_invoke(env, "Import", path, nullptr);
+    // Import(path), or for a path in UTF-8 Import(path, utf8=true); the engine reads a
+    // path without the switch in the system's code page.
+    AVS_Value args[2] = {};
+    args[0].type = AVS_TYPE_STRING;
+    args[0].d.string = script_path;
+    args[1].type = AVS_TYPE_BOOL;
+    args[1].d.boolean = 1;
+    AVS_Value with_switch{};
+    with_switch.type = AVS_TYPE_ARRAY;
+    with_switch.array_size = 2;
+    with_switch.d.array = args;
+    const char* names[2] = {nullptr, "utf8"};
+    const AVS_Value result = utf8 ? avs_library->avs_invoke(env, "Import", with_switch, names)
+                                  : avs_library->avs_invoke(env, "Import", args[0], nullptr);
     if (result.type != AVS_TYPE_CLIP) return reject_result(env, result, run_log);
 
     log_checkpoint(run_log, "take: clip");

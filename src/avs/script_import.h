@@ -15,8 +15,8 @@ struct script_clip {
 // On failure the message is out and the environment and library are released.
 bool set_validation_variable(AVS_ScriptEnvironment* env, run_mode mode);
 
-// Imports the script and takes its clip. Returns 0 with *out filled, or 1 (the script
-// raised an error) or 3 (its result is no clip) after the checkpoint, the message and
-// the releases.
-int import_script(AVS_ScriptEnvironment* env, const char* script_path, std::FILE* run_log,
-                  script_clip* out);
+// Imports the script and takes its clip; a UTF-8 path goes with the engine's utf8 switch.
+// Returns 0 with *out filled, or 1 (the script raised an error) or 3 (its result is no
+// clip) after the checkpoint, the message and the releases.
+int import_script(AVS_ScriptEnvironment* env, const char* script_path, bool utf8,
+                  std::FILE* run_log, script_clip* out);

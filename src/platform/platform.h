@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // A symbol as the dynamic loader hands it out; callers cast it to the real type.
 using platform_symbol = void (*)();
@@ -45,6 +46,22 @@ void platform_guard_standard_streams();
 // When standard output is a pipe smaller than bytes, asks the system to enlarge it. A
 // refusal changes nothing; a file or a terminal is left alone.
 void platform_enlarge_stdout_pipe(size_t bytes);
+
+// The command line's arguments as the program reads them. On Windows they come from the
+// wide command line, split as the C runtime splits it: an argument that the ANSI code
+// page holds exactly is its ANSI bytes, those the C runtime's own argv would hold; any
+// other is its UTF-8, with its flag set. Elsewhere they are argv's bytes, none flagged.
+// Made once and kept to the end of the process.
+struct platform_arguments {
+    int count;
+    char** values;
+    const bool* utf8;  // one flag per argument; null when no argument is in UTF-8
+};
+platform_arguments platform_command_line(int argc, char** argv);
+
+// Opens a file for writing in binary mode by its name as the program holds it: bytes of
+// the system's code page, or UTF-8 when utf8 says so. Null when it cannot be opened.
+std::FILE* platform_open_for_writing(const char* path, bool utf8);
 
 // Writes the bytes to standard output's descriptor itself, past the C library's stream
 // buffer, which must be empty. False when a write failed.

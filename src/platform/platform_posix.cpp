@@ -112,3 +112,10 @@ bool platform_write_stdout(const void* data, size_t size) {
 }
 
 bool platform_last_write_met_broken_pipe() { return errno == EPIPE; }
+
+// Paths are bytes here: what the shell passed is what reaches the files and the engine.
+platform_arguments platform_command_line(int argc, char** argv) {
+    return platform_arguments{argc, argv, nullptr};
+}
+
+std::FILE* platform_open_for_writing(const char* path, bool) { return std::fopen(path, "wb"); }

@@ -55,19 +55,23 @@ uint32_t parse_u32_like_strtoul(const char* text) {
     return negative ? 0u - value : value;
 }
 
-bool parse_command_line(int argc, char** argv, run_params* out) {
+bool parse_command_line(int argc, char** argv, const bool* utf8, run_params* out) {
     *out = run_params{};
     if (argc < 3 || argc > 5) return usage(), false;
     const verb_row* row = find_verb(argv[1]);
     if (!row || argc < row->min_argc || argc > row->max_argc) return usage(), false;
 
     out->mode = row->mode;
+    const auto in_utf8 = [utf8](int index) { return utf8 && utf8[index]; };
     if (is_validation_mode(row->mode)) {
         out->script_path = argv[2];
+        out->script_path_utf8 = in_utf8(2);
         out->csv_path = argc == 4 ? argv[3] : nullptr;
+        out->csv_path_utf8 = argc == 4 && in_utf8(3);
         return true;
     }
     out->script_path = argv[argc - 1];
+    out->script_path_utf8 = in_utf8(argc - 1);
     if (row->mode == MODE_CHECK_SOURCE) out->expected_source_id = std::strtoll(argv[2], nullptr, 10);
     if (row->mode == MODE_Y4M_SKIP_DROP) {
         out->fps_num = parse_u32_like_strtoul(argv[2]);

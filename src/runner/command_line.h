@@ -19,6 +19,8 @@ struct run_params {
     run_mode mode;
     const char* script_path;
     const char* csv_path;         // null when not given; "" is a given path
+    bool script_path_utf8;        // the path is UTF-8, not the system's code page (Windows)
+    bool csv_path_utf8;
     int64_t expected_source_id;   // 0 outside --check-source
     uint32_t fps_num;             // 0 when not given
     uint32_t fps_den;
@@ -26,9 +28,10 @@ struct run_params {
 
 void usage();
 
-// Fills *out from the argument vector. False after the usage text or the frame-rate
-// message; the run then ends with exit code 2.
-bool parse_command_line(int argc, char** argv, run_params* out);
+// Fills *out from the argument vector; utf8 flags the arguments that are UTF-8 (null for
+// none). False after the usage text or the frame-rate message; the run then ends with
+// exit code 2.
+bool parse_command_line(int argc, char** argv, const bool* utf8, run_params* out);
 
 // The frame-rate conversion of a Windows strtoul, where unsigned long has 32 bits: white
 // space, one sign, leading decimal digits; a magnitude above 4294967295 saturates, a

@@ -25,12 +25,14 @@ int main(int argc, char** argv) {
     // Messages must leave at once, in order with the engine's own doings. Windows' C
     // runtime gives a standard error that is a pipe a full buffer of its own otherwise.
     std::setvbuf(stderr, nullptr, _IONBF, 0);
+    const platform_arguments args = platform_command_line(argc, argv);
     run_params params;
-    if (!parse_command_line(argc, argv, &params) || !prepare_stdout(params.mode))
+    if (!parse_command_line(args.count, args.values, args.utf8, &params) ||
+        !prepare_stdout(params.mode))
         return EXIT_CODE_SETUP;
 
     std::FILE* run_log = is_validation_mode(params.mode) && params.csv_path
-                             ? open_run_log(params.csv_path, params.script_path)
+                             ? open_run_log(params.csv_path, params.csv_path_utf8, params.script_path)
                              : nullptr;
     if (!load_avisynth(run_log)) return end_setup(run_log, EXIT_CODE_SETUP);
     log_loaded_dll_path(run_log, "AviSynth.dll");
@@ -39,7 +41,8 @@ int main(int argc, char** argv) {
     if (!set_validation_variable(env, params.mode)) return end_setup(run_log, EXIT_CODE_SETUP);
 
     script_clip clip;
-    const int import_code = import_script(env, params.script_path, run_log, &clip);
+    const int import_code =
+        import_script(env, params.script_path, params.script_path_utf8, run_log, &clip);
     if (import_code != EXIT_CODE_OK) return end_setup(run_log, import_code);
 
     // From here on nothing returns: the engine keeps the clip until the process ends.

@@ -5,12 +5,12 @@
 
 #include "platform/platform.h"
 
-std::FILE* open_run_log(const char* csv_path, const char* script_path) {
+std::FILE* open_run_log(const char* csv_path, bool csv_utf8, const char* script_path) {
     const size_t size = std::strlen(csv_path) + 12;  // ".runner.log" and the zero
     char* path = static_cast<char*>(std::malloc(size));
     if (!path) return nullptr;
     std::snprintf(path, size, "%s.runner.log", csv_path);
-    std::FILE* run_log = std::fopen(path, "wb");
+    std::FILE* run_log = platform_open_for_writing(path, csv_utf8);
     std::free(path);
     if (!run_log) return nullptr;
     log_checkpoint(run_log, "start");

@@ -3,8 +3,9 @@
 
 #include <cstdio>
 
-// Opens "<csv>.runner.log" and writes its first four lines; null when it cannot.
-std::FILE* open_run_log(const char* csv_path, const char* script_path);
+// Opens "<csv>.runner.log" and writes its first four lines, the script path as the
+// runner holds it; null when it cannot. csv_utf8: the CSV path is UTF-8.
+std::FILE* open_run_log(const char* csv_path, bool csv_utf8, const char* script_path);
 
 void log_checkpoint(std::FILE* run_log, const char* text);
 void log_checkpoint_int(std::FILE* run_log, const char* label, int number);

@@ -18,7 +18,8 @@ int render_mode_frames(const run_params& params, AVS_ScriptEnvironment* env,
                        std::FILE* run_log) {
     const int frame_count = clip.info->num_frames;
     if (is_validation_mode(params.mode)) {
-        validation_output report{env, clip.info, params.csv_path, run_log, nullptr};
+        validation_output report{env,     clip.info, params.csv_path, params.csv_path_utf8,
+                                 run_log, nullptr};
         return render_frames({clip.clip, frame_count, run_log, validation_frame_work(&report)});
     }
     y4m_output stream{env, clip.info, fps_num, fps_den, params.mode == MODE_Y4M_SKIP_DROP};

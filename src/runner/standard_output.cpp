@@ -30,11 +30,13 @@ enum stdout_state { STDOUT_INTACT, STDOUT_READER_GONE, STDOUT_WRITE_FAILED };
 stdout_state state = STDOUT_INTACT;
 int failure_errno = 0;  // of the first failed write, for its message
 
-// Only the first failure counts: what follows it is its consequence.
+// Only the first failure counts: what follows it is its consequence. The platform looks
+// at the failure before errno is read, which may clear what the system said.
 void note_failure() {
     if (state != STDOUT_INTACT) return;
+    const bool reader_gone = platform_last_write_met_broken_pipe();
     failure_errno = errno;
-    state = platform_last_write_met_broken_pipe() ? STDOUT_READER_GONE : STDOUT_WRITE_FAILED;
+    state = reader_gone ? STDOUT_READER_GONE : STDOUT_WRITE_FAILED;
 }
 
 }  // namespace

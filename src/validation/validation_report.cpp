@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "avs/frame_props.h"
+#include "platform/platform.h"
 #include "runner/exit_codes.h"
 #include "runner/run_log.h"
 #include "runner/standard_output.h"
@@ -88,7 +89,7 @@ void print_clip_info(const AVS_VideoInfo* info, std::FILE* run_log) {
 
 int open_validation_csv(validation_output* output) {
     log_checkpoint(output->run_log, "render: open validation csv");
-    output->csv = std::fopen(output->csv_path, "wb");
+    output->csv = platform_open_for_writing(output->csv_path, output->csv_utf8);
     if (!output->csv) {
         std::fprintf(stderr, "failed to open validation CSV for writing: %s\n", output->csv_path);
         return EXIT_CODE_CSV_OPEN;

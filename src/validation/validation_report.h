@@ -11,6 +11,7 @@ struct validation_output {
     AVS_ScriptEnvironment* env;
     const AVS_VideoInfo* info;
     const char* csv_path;  // null when none was given
+    bool csv_utf8;         // the path is UTF-8, not the system's code page
     std::FILE* run_log;
     std::FILE* csv;        // open from its header on; null before or without one
 };

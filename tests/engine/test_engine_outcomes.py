@@ -1,6 +1,7 @@
 """The outcomes a script can cause on the real engine, each with its exact message and
 exit code, and what a script sees of the runner."""
 
+import os
 import subprocess
 import unittest
 
@@ -140,6 +141,23 @@ class outcomes_on_the_engine(engine_case):
                 proc.stdout.close()
                 self.assertEqual(proc.wait(timeout=120), 141)
                 self.assertNotIn(b"failed", self.read("err.txt"))
+
+
+class paths_outside_ascii(engine_case):
+    def test_scripts_and_csvs_whatever_their_names_spell(self):
+        # One the ANSI code page cannot hold (on Windows: UTF-8 and Import's utf8 switch),
+        # and one it holds (its ANSI bytes and the plain Import).
+        separator = "\\" if WINDOWS else "/"
+        for folder, name in (("Утка ジ", "проба.avs"), ("café", "café.avs")):
+            with self.subTest(name=name):
+                os.makedirs(self.path(folder))
+                self.script(BLANK, 'propSet("qel_source_id", 3)', name=os.path.join(folder, name))
+                script = folder + separator + name
+                check = self.run_engine("--check-source", "3", script)
+                self.assertEqual((check.code, check.out), (0, text("source_id=3\n")), check.err)
+                self.assert_succeeded(self.run_engine("--validate", script,
+                                                      folder + separator + "кадры.csv"))
+                self.assertEqual(len(self.read_csv_rows(os.path.join(folder, "кадры.csv"))), 4)
 
 
 class what_a_script_sees(engine_case):

@@ -1,8 +1,9 @@
 #include "clip_description.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "script_file.h"
 
 namespace {
 
@@ -119,12 +120,18 @@ bool parse_line(const std::string& line, clip_description* clip) {
 
 }  // namespace
 
-bool load_clip_description(const char* path, clip_description* out, std::string* error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+bool load_clip_description(const char* path, bool utf8, clip_description* out,
+                           std::string* error) {
+    std::FILE* script = open_script(path, utf8);
+    if (!script) {
         *error = std::string("Import: couldn't open \"") + path + "\"";
         return false;
     }
+    std::string text;
+    char block[4096];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, script)) > 0;) text.append(block, got);
+    std::fclose(script);
+    std::istringstream file(text);
     clip_description clip;
     clip.info = AVS_VideoInfo{64, 48, 25, 1, 1, 0, 0, 0, 0, 0, 0};
     std::string line;

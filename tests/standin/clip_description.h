@@ -64,8 +64,10 @@ struct clip_description {
     bool prepared = false;
 };
 
-// Parses the file; false with a reason in *error when it cannot be read or understood.
-bool load_clip_description(const char* path, clip_description* out, std::string* error);
+// Parses the file, its name UTF-8 when utf8 (Import's switch); false with a reason in
+// *error when it cannot be read or understood.
+bool load_clip_description(const char* path, bool utf8, clip_description* out,
+                           std::string* error);
 
 // The plane's geometry: the description's override, or one derived from the format.
 plane_geometry plane_of(const clip_description& clip, int plane_index);

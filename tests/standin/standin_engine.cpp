@@ -64,10 +64,10 @@ AVS_Value text_value(char type, const std::string& text) {
     return value;
 }
 
-AVS_Value import_result(const char* path) {
+AVS_Value import_result(const char* path, bool utf8) {
     clip_description description;
     std::string error;
-    if (!load_clip_description(path, &description, &error)) return text_value('e', error);
+    if (!load_clip_description(path, utf8, &description, &error)) return text_value('e', error);
     switch (description.result) {
     case 'c': {
         imported_clip = new AVS_Clip();
@@ -159,14 +159,27 @@ EXPORT int avs_set_var(AVS_ScriptEnvironment*, const char* name, AVS_Value value
     return fault_enabled("QEL_STANDIN_SET_VAR_FAIL") ? 0 : 1;
 }
 
+// Import(path), or Import(path, utf8=true) as an array of the two with the names
+// {null, "utf8"}; anything else is a misuse.
 EXPORT AVS_Value avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value args,
                             const char** arg_names) {
-    if (std::strcmp(name, "Import") != 0 || args.type != 's' || args.array_size != 0 || arg_names) {
+    const bool one_path = args.type == 's' && args.array_size == 0 && !arg_names;
+    const bool with_switch = args.type == 'a' && args.array_size == 2 && arg_names &&
+                             args.d.array[0].type == 's' && args.d.array[0].array_size == 0 &&
+                             !arg_names[0] && args.d.array[1].type == 'b' && arg_names[1] &&
+                             std::strcmp(arg_names[1], "utf8") == 0;
+    if (std::strcmp(name, "Import") != 0 || (!one_path && !with_switch)) {
         trace("bad_invoke %s", name);
-        return text_value('e', "stand-in: Import takes one path");
+        return text_value('e', "stand-in: Import takes one path, and the utf8 switch");
     }
-    trace("invoke Import %s", args.d.string);
-    return import_result(args.d.string);
+    if (one_path) {
+        trace("invoke Import %s", args.d.string);
+        return import_result(args.d.string, false);
+    }
+    const AVS_Value& path = args.d.array[0];
+    const bool utf8 = args.d.array[1].d.boolean != 0;
+    trace("invoke Import %s utf8=%s", path.d.string, utf8 ? "true" : "false");
+    return import_result(path.d.string, utf8);
 }
 
 EXPORT void avs_release_value(AVS_Value value) {
