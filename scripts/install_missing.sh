@@ -5,8 +5,8 @@
 #   install_missing.sh cmake:cmake libgtest-dev:/usr/include/gtest/gtest.h
 set -euo pipefail
 missing=()
-for spec in "$@"; do
-    package=${spec%%:*} mark=${spec#*:}
+for entry in "$@"; do
+    package=${entry%%:*} mark=${entry#*:}
     if [[ $mark == /* ]]; then
         compgen -G "$mark" >/dev/null || missing+=("$package")
     else

@@ -34,25 +34,29 @@ int reject_result(AVS_ScriptEnvironment* env, AVS_Value result, std::FILE* run_l
     return code;
 }
 
+// Import(path), or Import(path, utf8=true) for a path in UTF-8: without the switch the
+// engine reads a path in the system's code page.
+AVS_Value invoke_import(AVS_ScriptEnvironment* env, const char* script_path, bool utf8) {
+    AVS_Value args[2] = {};
+    args[0].type = AVS_TYPE_STRING;
+    args[0].d.string = script_path;
+    if (!utf8) return avs_library->avs_invoke(env, "Import", args[0], nullptr);
+    args[1].type = AVS_TYPE_BOOL;
+    args[1].d.boolean = 1;
+    AVS_Value both{};
+    both.type = AVS_TYPE_ARRAY;
+    both.array_size = 2;
+    both.d.array = args;
+    const char* names[2] = {nullptr, "utf8"};
+    return avs_library->avs_invoke(env, "Import", both, names);
+}
+
 }  // namespace
 
 int import_script(AVS_ScriptEnvironment* env, const char* script_path, bool utf8,
                   std::FILE* run_log, script_clip* out) {
     log_checkpoint(run_log, "import: script");
-    // Import(path), or for a path in UTF-8 Import(path, utf8=true); the engine reads a
-    // path without the switch in the system's code page.
-    AVS_Value args[2] = {};
-    args[0].type = AVS_TYPE_STRING;
-    args[0].d.string = script_path;
-    args[1].type = AVS_TYPE_BOOL;
-    args[1].d.boolean = 1;
-    AVS_Value with_switch{};
-    with_switch.type = AVS_TYPE_ARRAY;
-    with_switch.array_size = 2;
-    with_switch.d.array = args;
-    const char* names[2] = {nullptr, "utf8"};
-    const AVS_Value result = utf8 ? avs_library->avs_invoke(env, "Import", with_switch, names)
-                                  : avs_library->avs_invoke(env, "Import", args[0], nullptr);
+    const AVS_Value result = invoke_import(env, script_path, utf8);
     if (result.type != AVS_TYPE_CLIP) return reject_result(env, result, run_log);
 
     log_checkpoint(run_log, "take: clip");

@@ -27,7 +27,8 @@ namespace {
 char* narrow_text(const wchar_t* wide, UINT code_page, DWORD flags, BOOL* lossy) {
     const int size = WideCharToMultiByte(code_page, flags, wide, -1, nullptr, 0, nullptr, lossy);
     char* text = size > 0 ? static_cast<char*>(std::malloc(size)) : nullptr;
-    if (text && WideCharToMultiByte(code_page, flags, wide, -1, text, size, nullptr, lossy) != size) {
+    if (text &&
+        WideCharToMultiByte(code_page, flags, wide, -1, text, size, nullptr, lossy) != size) {
         std::free(text);
         return nullptr;
     }
@@ -46,9 +47,10 @@ char* ansi_exactly(const wchar_t* wide) {
     if (!ansi) return nullptr;
     const int size = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, ansi, -1, nullptr, 0);
     wchar_t* back = size > 0 ? static_cast<wchar_t*>(std::malloc(size * sizeof(wchar_t))) : nullptr;
-    const bool same = back && !lossy &&
-                      MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, ansi, -1, back, size) == size &&
-                      std::wcscmp(back, wide) == 0;
+    const bool same =
+        back && !lossy &&
+        MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, ansi, -1, back, size) == size &&
+        std::wcscmp(back, wide) == 0;
     std::free(back);
     if (same) return ansi;
     std::free(ansi);
@@ -74,7 +76,8 @@ wchar_t* wide_text(const char* utf8) {
 void leave_working_directory_out_of_library_search() {
     wchar_t folder[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    wchar_t* last_separator = length > 0 && length < MAX_PATH ? std::wcsrchr(folder, L'\\') : nullptr;
+    wchar_t* last_separator =
+        length > 0 && length < MAX_PATH ? std::wcsrchr(folder, L'\\') : nullptr;
     if (last_separator) {
         *last_separator = L'\0';
         SetDllDirectoryW(folder);

@@ -31,9 +31,10 @@ int main(int argc, char** argv) {
         !prepare_stdout(params.mode))
         return EXIT_CODE_SETUP;
 
-    std::FILE* run_log = is_validation_mode(params.mode) && params.csv_path
-                             ? open_run_log(params.csv_path, params.csv_path_utf8, params.script_path)
-                             : nullptr;
+    std::FILE* run_log =
+        is_validation_mode(params.mode) && params.csv_path
+            ? open_run_log(params.csv_path, params.csv_path_utf8, params.script_path)
+            : nullptr;
     if (!load_avisynth(run_log)) return end_setup(run_log, EXIT_CODE_SETUP);
     log_loaded_dll_path(run_log, "AviSynth.dll");
     AVS_ScriptEnvironment* env = open_script_environment(run_log);

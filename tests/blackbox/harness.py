@@ -201,6 +201,20 @@ def without_timings(err):
     return b"\n".join(lines)
 
 
+def every_stdout_mode(case):
+    """Each mode's arguments on one clip that serves them all, with the fetches it makes
+    before its first write to standard output can fail: (arguments, fetches)."""
+    clip = case.clip("video 64 48 25 1 5", "prop * qel_source_id int 7", "audio 48000 2 2 200000")
+    return [
+        (["--y4m", clip], []),
+        (["--y4m-skip-drop", "24", "1", clip], []),
+        (["--wav", clip], ["get_audio 0 65536"]),
+        (["--validate", clip], []),
+        (["--validate-real", clip, "f.csv"], []),
+        (["--check-source", "7", clip], ["get_frame 0 held 1"]),
+    ]
+
+
 def calls(trace, *prefixes):
     """The trace lines that begin with one of the prefixes."""
     return [line for line in trace if line.startswith(prefixes)]

@@ -8,8 +8,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (LOAD_FAILED, RUNNER, WINDOWS, calls, default_planes, run_result,
-                     runner_case, text, y4m_frame)
+from harness import (LOAD_FAILED, RUNNER, WINDOWS, calls, default_planes, every_stdout_mode,
+                     run_result, runner_case, text, y4m_frame)
 
 READER_GONE = 141
 STREAM_BUFFER = 64 * 1024  # the runner's buffer for standard output in the stream modes
@@ -86,18 +86,7 @@ class reader_of_stdout_gone(runner_case):
         return run_result(proc.returncode, b"", err, self.read_trace())
 
     def test_every_mode_that_writes_to_stdout_ends_with_141(self):
-        clip = self.clip("video 64 48 25 1 5", "prop * qel_source_id int 7",
-                         "audio 48000 2 2 200000")
-        # arguments, the fetches allowed before the end
-        cases = [
-            (["--y4m", clip], []),
-            (["--y4m-skip-drop", "24", "1", clip], []),
-            (["--wav", clip], ["get_audio 0 65536"]),
-            (["--validate", clip], []),
-            (["--validate-real", clip, "f.csv"], []),
-            (["--check-source", "7", clip], ["get_frame 0 held 1"]),
-        ]
-        for args, fetches in cases:
+        for args, fetches in every_stdout_mode(self):
             with self.subTest(args=args[0]):
                 result = self.run_into_closed_pipe(*args)
                 self.assertEqual(result.code, READER_GONE, result.err)

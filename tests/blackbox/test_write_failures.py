@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import WINDOWS, calls, run_result, runner_case, text
+from harness import WINDOWS, calls, every_stdout_mode, run_result, runner_case, text
 
 FULL = "No space left on device"
 STDOUT_FAILED = f"failed to write standard output: {FULL}\n"
@@ -39,17 +39,7 @@ class write_failure_case(runner_case):
 
 class standard_output_full(write_failure_case):
     def test_every_mode_ends_with_16_and_one_message(self):
-        clip = self.clip("video 64 48 25 1 5", "prop * qel_source_id int 7", "audio 48000 2 2 200000")
-        # arguments, what is fetched before the end
-        cases = [
-            (["--y4m", clip], []),
-            (["--y4m-skip-drop", "24", "1", clip], []),
-            (["--wav", clip], ["get_audio 0 65536"]),
-            (["--validate", clip], []),
-            (["--validate-real", clip, "f.csv"], []),
-            (["--check-source", "7", clip], ["get_frame 0 held 1"]),
-        ]
-        for args, fetches in cases:
+        for args, fetches in every_stdout_mode(self):
             with self.subTest(args=args[0]):
                 result = self.run_into("/dev/full", *args)
                 self.assertEqual(messages(result.err), text(STDOUT_FAILED))

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     const int version = argc == 2 && strcmp(argv[1], "version") == 0;
     const int video = argc == 3 && strcmp(argv[1], "video") == 0;
     const int audio = argc == 3 && strcmp(argv[1], "audio") == 0;
-    if (!version && !video && !audio) return fail("usage: engine_reference video|audio SCRIPT | version", NULL);
+    if (!version && !video && !audio)
+        return fail("usage: engine_reference video|audio SCRIPT | version", NULL);
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif

@@ -129,7 +129,8 @@ bool load_clip_description(const char* path, bool utf8, clip_description* out,
     }
     std::string text;
     char block[4096];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, script)) > 0;) text.append(block, got);
+    for (size_t got; (got = std::fread(block, 1, sizeof block, script)) > 0;)
+        text.append(block, got);
     std::fclose(script);
     std::istringstream file(text);
     clip_description clip;
