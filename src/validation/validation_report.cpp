@@ -72,8 +72,6 @@ int fail_csv_write(const validation_output* output) {
     return EXIT_CODE_WRITE_FAILED;
 }
 
-}  // namespace
-
 void print_clip_info(const AVS_VideoInfo* info, std::FILE* run_log) {
     const char* tag = chroma_tag(info);
     log_checkpoint(run_log, "render: clip_info");
@@ -87,6 +85,8 @@ void print_clip_info(const AVS_VideoInfo* info, std::FILE* run_log) {
     flush_stdout();
 }
 
+// Opens the CSV and writes its header: 0, 11 when it cannot be opened, 16 when the
+// header cannot be written.
 int open_validation_csv(validation_output* output) {
     log_checkpoint(output->run_log, "render: open validation csv");
     output->csv = platform_open_for_writing(output->csv_path, output->csv_utf8);
@@ -102,6 +102,8 @@ int open_validation_csv(validation_output* output) {
     return EXIT_CODE_OK;
 }
 
+// 0; 12 with the CSV closed when a property cannot be read; 16 when the row cannot be
+// written.
 int write_validation_row(validation_output* output, int index, const AVS_VideoFrame* frame) {
     validation_row row;
     if (!read_validation_row(output->env, frame, &row)) {
@@ -115,6 +117,8 @@ int write_validation_row(validation_output* output, int index, const AVS_VideoFr
     return EXIT_CODE_OK;
 }
 
+// Closes the CSV and prints the completion line: 0, or 16 without the line when the CSV's
+// last rows cannot be written.
 int finish_validation_report(validation_output* output) {
     if (output->csv) {
         log_checkpoint(output->run_log, "render: close validation csv");
@@ -125,8 +129,6 @@ int finish_validation_report(validation_output* output) {
     flush_stdout();
     return EXIT_CODE_OK;
 }
-
-namespace {
 
 int open_report(void* state) {
     validation_output* output = static_cast<validation_output*>(state);
